@@ -1,0 +1,34 @@
+#pragma once
+
+#include "common/Operator.h"
+
+class QWidget;
+
+namespace rq {
+
+// The Operator of the real program: message boxes with the German captions and
+// button texts, the shared open and save dialogs, the input dialog and the
+// hourglass cursor. The shared dialogs keep what the previous command set.
+class WidgetOperator : public Operator
+{
+public:
+    explicit WidgetOperator(QWidget *parent);
+
+    void showMessage(MessageKind kind, const QString &text) override;
+    Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
+    std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
+    std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
+    std::optional<QString> askText(const QString &title, const QString &prompt,
+                                   const QString &defaultText) override;
+    std::unique_ptr<WaitCursor> waitCursor() override;
+
+private:
+    std::optional<QString> runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
+                                         bool save);
+
+    QWidget *m_parent;
+    FileDialogRequest m_openDialog;
+    FileDialogRequest m_saveDialog;
+};
+
+} // namespace rq

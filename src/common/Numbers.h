@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Every conversion between numbers and text: "." is the decimal separator,
+// ":" the time separator, whatever the system's regional settings say.
+namespace rq::num {
+
+// An optionally signed decimal whole number; blanks at both ends are ignored.
+// Nothing for anything else, including "12.0", "1e3" and values beyond 64 bits.
+std::optional<qint64> parseInteger(const QString &text);
+
+// A decimal number with "." as the only decimal separator ("12,5" is no number);
+// an exponent is allowed; blanks at both ends are ignored; inf and nan are not numbers.
+std::optional<double> parseDecimal(const QString &text);
+
+// Rounded to `precision` significant digits and written with exactly `decimals`
+// digits after the point, half away from zero on the decimal digits, no thousands
+// separator. With more than `precision` digits before the point the value is
+// written in exponent form ("1.2345679E9"). The 8-digit form is the display form
+// of performances and points, the 12-digit form that of recomputed totals.
+QString formatFixed(double value, int decimals, int precision = 8);
+
+// The shortest text of up to 15 significant digits: 5.50 → "5.5", 3 → "3".
+QString formatGeneral(double value);
+
+// A whole number grouped in thousands with `separator` (none when empty).
+QString formatGrouped(qint64 value, const QString &separator);
+
+// The process-wide thousands separator: the system's, unless it would equal ".",
+// then none.
+QString thousandsSeparator();
+
+// Round half to even, as the performance normalisation does: 12.5 → 12, 13.5 → 14.
+double roundHalfEven(double value);
+
+// Round half away from zero: 2.5 → 3, -2.5 → -3.
+double roundHalfAway(double value);
+
+} // namespace rq::num

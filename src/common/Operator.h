@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace rq {
+
+// The four kinds of message box, plus the general error display ("Ranquill")
+// and the plain box used before any window exists.
+enum class MessageKind { Information, Warning, Error, Confirmation, Application, Plain };
+
+enum class Button { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+// The caption of each kind: "Information", "Warnung", "Fehler", "Bestätigung", "Ranquill".
+QString messageCaption(MessageKind kind);
+// The German button texts: "OK", "Abbrechen", "&Ja", "&Nein", "&Abbrechen", ...
+QString buttonText(Button button);
+
+// One request to the shared open or save dialog. Fields left unset keep what
+// the previous command left on the shared dialog.
+struct FileDialogRequest
+{
+    std::optional<QString> title;
+    std::optional<QString> fileName;
+    // Filter in the "Beschreibung (*.x)|*.x|..." form of the stored dialogs.
+    std::optional<QString> filter;
+    std::optional<QString> initialDirectory;
+    std::optional<QString> defaultSuffix;
+    bool promptOverwrite = false;
+};
+
+// Turns "A (*.a)|*.a|B|*.b" into the list of Qt name filters "A (*.a)", "B (*.b)".
+QStringList qtNameFilters(const QString &pipeFilter);
+
+// Every interaction with the person at the machine goes through this interface.
+class Operator
+{
+public:
+    virtual ~Operator();
+
+    // Shows a message with an OK button.
+    virtual void showMessage(MessageKind kind, const QString &text) = 0;
+    // Asks a question (caption "Bestätigung" unless told otherwise) with the given buttons.
+    virtual Button ask(const QString &text, const QList<Button> &buttons,
+                       MessageKind kind = MessageKind::Confirmation) = 0;
+    // The chosen path, or nothing when the operator cancelled.
+    virtual std::optional<QString> chooseOpenFile(const FileDialogRequest &request) = 0;
+    virtual std::optional<QString> chooseSaveFile(const FileDialogRequest &request) = 0;
+    // One line of text, or nothing when cancelled.
+    virtual std::optional<QString> askText(const QString &title, const QString &prompt,
+                                           const QString &defaultText) = 0;
+    // The hourglass while the returned object lives.
+    virtual std::unique_ptr<struct WaitCursor> waitCursor() = 0;
+
+    void inform(const QString &text) { showMessage(MessageKind::Information, text); }
+    void warn(const QString &text) { showMessage(MessageKind::Warning, text); }
+    void error(const QString &text) { showMessage(MessageKind::Error, text); }
+    bool confirm(const QString &text);  // Yes/No question; true on Yes
+};
+
+// Scope of the hourglass cursor; the previous cursor comes back on destruction.
+struct WaitCursor
+{
+    virtual ~WaitCursor();
+};
+
+// The main window's error list ("Fehlerliste"), lent to imports, restore and setup.
+class ErrorList
+{
+public:
+    virtual ~ErrorList();
+    virtual void clearLines() = 0;
+    virtual void appendLine(const QString &line) = 0;
+    virtual void showList() = 0;
+    virtual void hideList() = 0;
+};
+
+} // namespace rq

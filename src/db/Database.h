@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace rq::db {
+
+// The one SQLite database of the program (the "alias" RANBASE stands for its
+// directory). Foreign keys on, WAL journal, synchronous NORMAL, a busy timeout.
+// Every failure throws EngineError with the engine's message and the SQL text.
+class Database
+{
+public:
+    // The database file in `dataDirectory`.
+    static QString fileIn(const QString &dataDirectory);
+
+    explicit Database(QString filePath);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens the file (creating it when missing) and sets the connection up.
+    // Throws EngineError when the file is not a database.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    const QString &filePath() const { return m_filePath; }
+    QSqlDatabase connection() const;
+
+    // Runs one statement for effect. The lines of a statement are joined by line breaks.
+    void exec(const QString &sql);
+    void exec(const QStringList &lines);
+    // Runs one statement with its values bound to the "?" placeholders.
+    QSqlQuery exec(const QString &sql, const QVariantList &values);
+    // The first column of the first row, or an invalid QVariant without rows.
+    QVariant scalar(const QString &sql, const QVariantList &values = {});
+
+    bool tableExists(const QString &name) const;
+    QStringList tableNames() const;  // the user tables, without SQLite's own
+
+private:
+    QString m_filePath;
+    QString m_connectionName;
+};
+
+// A literal for the places where a value becomes part of the statement text:
+// 'text' with single quotes doubled; NULL for a null string.
+QString quote(const QString &value);
+
+// A savepoint: everything between construction and release() is kept as one
+// unit; destroyed without release() it rolls back. At the outermost level it is
+// the transaction itself, so bulk work commits once.
+class Savepoint
+{
+public:
+    Savepoint(Database &db, QString name = QStringLiteral("rq"));
+    ~Savepoint();
+    Savepoint(const Savepoint &) = delete;
+    Savepoint &operator=(const Savepoint &) = delete;
+
+    void release();
+
+private:
+    Database &m_db;
+    QString m_name;
+    bool m_done = false;
+};
+
+} // namespace rq::db

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace rq::db {
+
+enum class FieldType { Integer, Text, Float, AutoInc };
+
+struct FieldDef
+{
+    QString name;
+    FieldType type = FieldType::Text;
+    int width = 0;  // characters, for Text only
+    bool required = false;
+};
+
+struct IndexDef
+{
+    QString name;
+    QStringList fields;
+    bool unique = false;
+};
+
+// A referential rule: `table`'s `fields` refer to `masterTable`'s `masterFields`.
+struct ConstraintDef
+{
+    QString name;
+    QString table;
+    QString masterTable;
+    QStringList fields;
+    QStringList masterFields;
+    bool cascadeOnUpdate = false;  // else restrict
+    bool cascadeOnDelete = false;  // else restrict
+};
+
+struct TableDef
+{
+    QString name;      // "PERSON"
+    QString fileName;  // "PERSON.db": the name older SQL uses for the same table
+    QList<FieldDef> fields;
+    IndexDef primaryKey;
+    QList<IndexDef> indexes;
+
+    // Position of a field counted from 0, or -1.
+    int fieldIndex(const QString &fieldName) const;
+    const FieldDef *field(const QString &fieldName) const;
+    QStringList fieldNames() const;
+};
+
+// The ten tables in the order the setup checks them: PERSON, LEISTUNG, IMPORT,
+// DETAILBLOCK, RANGLISTE, RANGPOS, DETAIL, DETAILLINE, PERSVEREIN, VEREIN.
+const QList<TableDef> &tableDefs();
+
+// The table named by its bare name or its file name ("RANGPOS.DB"), in any
+// letter case; nullptr for any other name.
+const TableDef *findTable(const QString &name);
+
+// The referential rules; LEISTUNG_PERSON is the only one.
+const QList<ConstraintDef> &constraintDefs();
+
+// SQL that creates a table with its keys, indexes and the rules that every
+// write path keeps: texts cut to their width, empty text stored as NULL, whole
+// numbers only in integer fields (a quoted number is converted), required fields
+// not NULL, and the table's referential rules.
+QStringList createTableSql(const TableDef &table);
+
+// The trigger statements alone (part of createTableSql).
+QStringList textRuleTriggerSql(const TableDef &table);
+
+} // namespace rq::db

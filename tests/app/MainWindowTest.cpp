@@ -1,0 +1,155 @@
+#include "app/AboutBox.h"
+#include "app/MainWindow.h"
+#include "common/IniFile.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace rq;
+
+namespace {
+
+QApplication &app()
+{
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char *argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+    return application;
+}
+
+QStringList captions(const QMenu *menu)
+{
+    QStringList list;
+    for (const QAction *a : menu->actions())
+        list << a->text();
+    return list;
+}
+
+QMenu *submenu(const QMenu *menu, const QString &caption)
+{
+    for (QAction *a : menu->actions()) {
+        if (a->text() == caption)
+            return a->menu();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { app(); }
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("Ranquill.ini"));
+    IniFile ini{path};
+};
+
+TEST_F(MainWindowTest, MenuCaptionsHintsAndDefaults)
+{
+    MainWindow w(ini);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("VELDOR Ranquill"));
+    EXPECT_EQ(w.minimumSize(), QSize(640, 480));
+    const QList<QAction *> top = w.menuBar()->actions();
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(top.at(0)->text(), QStringLiteral("&Datei"));
+    EXPECT_EQ(top.at(1)->text(), QStringLiteral("&Bearbeiten"));
+    EXPECT_EQ(top.at(2)->text(), QStringLiteral("&Hilfe"));
+
+    QMenu *datei = top.at(0)->menu();
+    EXPECT_EQ(captions(datei), QStringList({QStringLiteral("&Exportieren"), QStringLiteral("Importieren"),
+                                            QStringLiteral("&Beenden")}));
+    EXPECT_EQ(captions(submenu(datei, QStringLiteral("&Exportieren"))),
+              QStringList({QStringLiteral("&Sicherung aller Daten"), QStringLiteral("Mit &Editor Abfrage erstellen"),
+                           QStringLiteral("E2V Datei exportieren")}));
+    EXPECT_EQ(captions(submenu(datei, QStringLiteral("Importieren"))),
+              QStringList({QStringLiteral("&V2E Datei importieren"), QStringLiteral("&E2V Datei importieren"),
+                           QStringLiteral("Importe löschen"), QStringLiteral("&Rangliste importieren"),
+                           QStringLiteral("Textdatei in Tabelle einlesen")}));
+    EXPECT_EQ(captions(top.at(1)->menu()),
+              QStringList({QStringLiteral("Resultate erfassen "), QStringLiteral("&Rangliste bearbeiten"),
+                           QStringLiteral("&Nachmelden")}));
+
+    EXPECT_EQ(w.action(Command::RemoveImports)->statusTip(),
+              QStringLiteral("Alle E2V und V2E samt Nachmeldungen löschen"));
+    EXPECT_TRUE(w.action(Command::Backup)->font().bold());
+    EXPECT_TRUE(w.action(Command::CaptureResults)->font().bold());
+    EXPECT_FALSE(w.action(Command::QueryEditor)->font().bold());
+    for (Command c : {Command::Backup, Command::ImportV2e, Command::Quit, Command::About})
+        EXPECT_FALSE(w.action(c)->icon().isNull());
+}
+
+TEST_F(MainWindowTest, StatusBarShowsTheTextAfterTheBar)
+{
+    MainWindow w(ini);
+    w.show();
+    w.action(Command::About)->showStatusText(&w);
+    EXPECT_EQ(w.statusBar()->currentMessage(),
+              QStringLiteral("Anzeige von Informationen, Versionsnummer und Copyright-Vermerk"));
+    w.action(Command::RemoveImports)->showStatusText(&w);
+    EXPECT_EQ(w.statusBar()->currentMessage(), QStringLiteral("Alle E2V und V2E samt Nachmeldungen löschen"));
+}
+
+TEST_F(MainWindowTest, ErrorListIsHiddenUntilShown)
+{
+    MainWindow w(ini);
+    w.show();
+    EXPECT_FALSE(w.errorListVisible());
+    EXPECT_EQ(w.errorListText(), QStringLiteral("Fehlerliste"));
+    w.clearLines();
+    w.appendLine(QStringLiteral("Fehler in Zeile 2: Status ID ungültig"));
+    w.showList();
+    EXPECT_TRUE(w.errorListVisible());
+    EXPECT_EQ(w.errorListText(), QStringLiteral("Fehler in Zeile 2: Status ID ungültig"));
+}
+
+TEST_F(MainWindowTest, RebuildIdSurvivesStartsAndMaximisedCloseKeepsGeometry)
+{
+    test::writeBytes(path, "[DB]\r\nRebuildId=7\r\n[Windows]\r\nMainFormTop=33\r\nMainFormLeft=44\r\n");
+    for (int start = 0; start < 2; ++start) {
+        MainWindow w(ini);
+        EXPECT_EQ(w.rebuildId(), 7);
+        EXPECT_EQ(w.pos(), QPoint(44, 33));
+        w.show();
+        w.close();
+    }
+    EXPECT_EQ(ini.readInt(QStringLiteral("DB"), QStringLiteral("RebuildId"), 0), 7);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("MainFormWindowState"), -1), 0);
+
+    {
+        MainWindow w(ini);
+        w.showMaximized();
+        w.close();
+    }
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("MainFormWindowState"), -1), 1);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("MainFormTop"), -1), 33);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("MainFormWidth"), -1), 640);
+    EXPECT_EQ(ini.readInt(QStringLiteral("DB"), QStringLiteral("RebuildId"), 0), 7);
+
+    MainWindow w(ini);
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsBuildDataAndStoresItsPlace)
+{
+    {
+        AboutBox box(ini);
+        EXPECT_EQ(box.windowTitle(), QStringLiteral("Info über Ranquill"));
+        EXPECT_TRUE(box.versionText().startsWith(QStringLiteral("Version 0.")));
+        EXPECT_TRUE(box.buildText().startsWith(QStringLiteral("Build 0.")));
+        EXPECT_TRUE(box.osText().contains(QStringLiteral("(Build ")));
+        EXPECT_TRUE(box.memoryText().endsWith(QStringLiteral(" KB")));
+        box.move(12, 34);
+    }
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("AboutBoxTop"), -1), 34);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("AboutBoxLeft"), -1), 12);
+    EXPECT_FALSE(ini.contains(QStringLiteral("Windows"), QStringLiteral("AboutBoxHeight")));
+}
