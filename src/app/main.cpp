@@ -6,6 +6,8 @@
 #include "common/SingleInstance.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
+#include "tools/QueryEditorWindow.h"
+#include "tools/SqlBackup.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -37,11 +39,25 @@ int main(int argc, char *argv[])
     rq::runGuarded(op, [&] {
         const QString dataDirectory =
             rq::db::DatabaseSetup::locateDataDirectory(paths.aliasFile, paths.defaultDataDirectory());
-        database = setup.run(dataDirectory, mainWindow.rebuildId(), {});
+        database = setup.run(dataDirectory, mainWindow.rebuildId(), [&](rq::db::Database &db) {
+            rq::tools::SqlRestore(db, mainWindow).run(op, paths.baseDirectory);
+        });
     });
 
     rq::AboutBox aboutBox(ini, &mainWindow);
     mainWindow.setCommand(rq::Command::About, [&] { aboutBox.exec(); });
+
+    // Commands that need the database are wired only when it could be opened.
+    std::unique_ptr<rq::tools::QueryEditorWindow> queryEditor;
+    if (database) {
+        rq::db::Database &db = *database;
+        queryEditor = std::make_unique<rq::tools::QueryEditorWindow>(db, op, ini, &mainWindow);
+        mainWindow.setCommand(rq::Command::Backup, [&] { rq::tools::SqlBackup::run(db, op, paths.baseDirectory); });
+        mainWindow.setCommand(rq::Command::QueryEditor, [&] {
+            queryEditor->fillTables();
+            queryEditor->exec();
+        });
+    }
 
     mainWindow.showStored();
     mainWindow.activateWindow();

@@ -120,7 +120,9 @@ bool Database::tableExists(const QString &name) const
 
 QStringList Database::tableNames() const
 {
-    return connection().tables(QSql::Tables);
+    QStringList names = connection().tables(QSql::Tables);
+    names.removeIf([](const QString &name) { return name.startsWith(QStringLiteral("sqlite_")); });
+    return names;
 }
 
 QString quote(const QString &value)

@@ -16,15 +16,6 @@ using namespace rq;
 
 namespace {
 
-QApplication &app()
-{
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
-}
-
 QStringList captions(const QMenu *menu)
 {
     QStringList list;
@@ -47,7 +38,6 @@ QMenu *submenu(const QMenu *menu, const QString &caption)
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { app(); }
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("Ranquill.ini"));
     IniFile ini{path};

@@ -1,0 +1,218 @@
+#include "tools/SqlBackup.h"
+
+#include "common/CodePage1252.h"
+#include "common/Errors.h"
+#include "common/Numbers.h"
+#include "common/Operator.h"
+#include "db/Database.h"
+#include "db/LegacySql.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace rq::tools {
+namespace {
+
+const QString kFilter = QStringLiteral("SQL-Dateien (*.sql)|*.sql|Alle Dateien (*.*)|*.*");
+const QString kFileName = QStringLiteral("RanBase.sql");
+
+// A double quote inside a text closes the string, appends '"' and reopens it.
+QString valueText(const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    QString text;
+    switch (value.metaType().id()) {
+    case QMetaType::Double:
+        text = num::formatGeneral(value.toDouble());
+        break;
+    case QMetaType::Bool:
+        text = value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        break;
+    case QMetaType::QByteArray:
+        text = QString::fromUtf8(value.toByteArray());
+        break;
+    default:
+        text = value.toString();
+    }
+    return u'"' + text.replace(u'"', QStringLiteral("\"+'\"'+\"")) + u'"';
+}
+
+// Blanks and control characters at both ends go.
+QString trimmedLine(const QString &line)
+{
+    qsizetype start = 0;
+    qsizetype end = line.size();
+    while (start < end && line.at(start).unicode() <= 32)
+        ++start;
+    while (end > start && line.at(end - 1).unicode() <= 32)
+        --end;
+    return line.mid(start, end - start);
+}
+
+// "INSERT INTO IMPORT (A,B)  VALUES (x,y);" with key K = n becomes
+// "INSERT INTO IMPORT (K,A,B)  VALUES (n,x,y);", so the row gets its old number.
+QString withKey(const QString &statement, const QString &key, qint64 number)
+{
+    const qsizetype columns = statement.indexOf(u'(');
+    const qsizetype values = statement.indexOf(QStringLiteral("VALUES"), columns + 1, Qt::CaseInsensitive);
+    const qsizetype valuesOpen = values < 0 ? -1 : statement.indexOf(u'(', values);
+    if (columns < 0 || valuesOpen < 0)
+        return statement;
+    QString s = statement;
+    s.insert(valuesOpen + 1, QString::number(number) + u',');
+    s.insert(columns + 1, key + u',');
+    return s;
+}
+
+} // namespace
+
+const QStringList &SqlBackup::tableOrder()
+{
+    static const QStringList order = {QStringLiteral("IMPORT"),     QStringLiteral("PERSON"),
+                                      QStringLiteral("LEISTUNG"),   QStringLiteral("RANGLISTE"),
+                                      QStringLiteral("RANGPOS"),    QStringLiteral("DETAILBLOCK"),
+                                      QStringLiteral("DETAIL"),     QStringLiteral("DETAILLINE"),
+                                      QStringLiteral("VEREIN"),     QStringLiteral("PERSVEREIN")};
+    return order;
+}
+
+QStringList SqlBackup::tableAsInserts(db::Database &db, const QString &table)
+{
+    // The columns first, then the rows ordered by the first six of them.
+    QSqlQuery probe = db.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" LIMIT 0"), {});
+    const QSqlRecord record = probe.record();
+    QStringList columns;
+    for (int i = 0; i < record.count(); ++i)
+        columns << record.fieldName(i);
+    probe.finish();
+    const QString sql = QStringLiteral("SELECT * FROM ") + table + u'\n' + QStringLiteral("ORDER BY ") +
+                        columns.mid(0, 6).join(u',') + u';';
+    QSqlQuery q = db.exec(sql, {});
+
+    const bool isImport = table.compare(QStringLiteral("IMPORT"), Qt::CaseInsensitive) == 0;
+    const int first = isImport ? 1 : 0;
+    const QString head = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
+                         columns.mid(first).join(u',') + QStringLiteral(")  VALUES (");
+    QStringList lines;
+    while (q.next()) {
+        QString line = isImport ? u'-' + q.value(0).toString() + u'-' + head : head;
+        for (int i = first; i < columns.size(); ++i) {
+            line += valueText(q.value(i));
+            line += u',';
+        }
+        line.chop(1);
+        line += QStringLiteral(");");
+        lines << line;
+    }
+    return lines;
+}
+
+QStringList SqlBackup::allInserts(db::Database &db)
+{
+    QStringList lines;
+    for (const QString &table : tableOrder()) {
+        try {
+            lines += tableAsInserts(db, table);
+        } catch (const EngineError &) {
+            // A table that cannot be read is left out; the others still count.
+        }
+    }
+    return lines;
+}
+
+void SqlBackup::writeFile(db::Database &db, const QString &path)
+{
+    cp1252::writeLines(path, allInserts(db));
+}
+
+void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirectory)
+{
+    FileDialogRequest request;
+    request.initialDirectory = programDirectory;
+    request.fileName = kFileName;
+    request.filter = kFilter;
+    request.title = QStringLiteral("Daten Exportieren");
+    request.promptOverwrite = true;
+    const auto path = op.chooseSaveFile(request);
+    if (!path)
+        return;
+    const auto wait = op.waitCursor();
+    writeFile(db, *path);
+}
+
+SqlRestore::SqlRestore(db::Database &db, ErrorList &errors)
+    : m_db(db)
+    , m_errors(errors)
+{
+}
+
+bool SqlRestore::execute(const QString &statement)
+{
+    db::Savepoint sp(m_db, QStringLiteral("restore_line"));
+    try {
+        m_db.exec(db::translateLegacySql(statement));
+    } catch (const EngineError &) {
+        return false;
+    }
+    sp.release();
+    return true;
+}
+
+void SqlRestore::restoreLines(const QStringList &lines)
+{
+    db::Savepoint transaction(m_db, QStringLiteral("restore"));
+    QString buffer;
+    QString table;
+    QString keyColumn;
+    for (const QString &raw : lines) {
+        QString line = trimmedLine(raw);
+        if (line.startsWith(u'-')) {
+            const QString rest = line.mid(1);
+            const qsizetype dash = rest.indexOf(u'-');
+            const auto number = num::parseInteger(rest.left(dash));
+            line = rest.mid(dash + 1);
+            const QString name = line.mid(12).section(QStringLiteral(" ("), 0, 0);
+            if (name != table) {
+                table = name;
+                if (name.toUpper() == QStringLiteral("IMPORT"))
+                    keyColumn = QStringLiteral("IMPORT_ID");
+            }
+            if (number && !keyColumn.isEmpty())
+                line = withKey(line, keyColumn, *number);
+        }
+        if (!buffer.isEmpty())
+            buffer += u'\n';
+        buffer += line;
+        if (line.endsWith(u';')) {
+            if (!execute(buffer)) {
+                ++m_failed;
+                m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + line);
+                m_errors.showList();
+            }
+            buffer.clear();
+        }
+    }
+    transaction.release();
+}
+
+void SqlRestore::restoreFile(const QString &path)
+{
+    restoreLines(cp1252::readLines(path));
+}
+
+void SqlRestore::run(Operator &op, const QString &programDirectory)
+{
+    FileDialogRequest request;
+    request.initialDirectory = programDirectory;
+    request.fileName = kFileName;
+    request.filter = kFilter;
+    request.title = QStringLiteral("Daten importieren");
+    const auto path = op.chooseOpenFile(request);
+    if (!path)
+        return;
+    const auto wait = op.waitCursor();
+    restoreFile(*path);
+}
+
+} // namespace rq::tools

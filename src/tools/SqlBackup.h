@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace rq {
+class ErrorList;
+class Operator;
+}
+
+namespace rq::db {
+class Database;
+}
+
+namespace rq::tools {
+
+// The backup of the whole database as a file of INSERT statements, one per
+// line (CP1252, CR LF), tables in parent-before-child order, rows ordered by
+// their first six columns. IMPORT rows carry their number as a "-N-" prefix.
+class SqlBackup
+{
+public:
+    // IMPORT, PERSON, LEISTUNG, RANGLISTE, RANGPOS, DETAILBLOCK, DETAIL,
+    // DETAILLINE, VEREIN, PERSVEREIN.
+    static const QStringList &tableOrder();
+
+    // The lines of one table. Throws EngineError when the table cannot be read.
+    static QStringList tableAsInserts(db::Database &db, const QString &table);
+    // The lines of every table; a table that cannot be read is left out.
+    static QStringList allInserts(db::Database &db);
+    // Writes the backup file. Throws FileError; a failed write leaves no file.
+    static void writeFile(db::Database &db, const QString &path);
+
+    // The menu command "&Sicherung aller Daten": asks for the file, then writes it.
+    static void run(db::Database &db, Operator &op, const QString &programDirectory);
+};
+
+// Loads a backup file into the database: one statement per line (a statement
+// may span lines up to its ";"), refused statements reported in the error list
+// and skipped, IMPORT rows given back exactly their old numbers. Everything runs
+// in one transaction with a savepoint per statement.
+class SqlRestore
+{
+public:
+    SqlRestore(db::Database &db, ErrorList &errors);
+
+    void restoreLines(const QStringList &lines);
+    // Throws FileError when the file cannot be read.
+    void restoreFile(const QString &path);
+
+    // Asks for the backup file ("Daten importieren") and restores it; does
+    // nothing when the operator cancels.
+    void run(Operator &op, const QString &programDirectory);
+
+    int failedStatements() const { return m_failed; }
+
+private:
+    bool execute(const QString &statement);
+
+    db::Database &m_db;
+    ErrorList &m_errors;
+    int m_failed = 0;
+};
+
+} // namespace rq::tools

@@ -1,0 +1,171 @@
+#include "common/CodePage1252.h"
+#include "common/Errors.h"
+#include "db/Database.h"
+#include "db/LegacySql.h"
+#include "db/TableDefs.h"
+#include "support/ScriptedOperator.h"
+#include "support/TestSupport.h"
+#include "tools/SqlBackup.h"
+
+#include <QSqlQuery>
+#include <QFileInfo>
+#include <QSqlRecord>
+
+#include <gtest/gtest.h>
+
+using namespace rq;
+using rq::tools::SqlBackup;
+using rq::tools::SqlRestore;
+
+namespace {
+
+// The small database of tests/data/backup/small.sql, filled by plain SQL.
+void fillSmall(db::Database &db)
+{
+    const QStringList sql = {
+        R"(INSERT INTO IMPORT VALUES (1, 'FILE', 'C:\daten\a.v2e', 'C:\daten\a.v2e', 'IMPORTIERT'))",
+        R"(INSERT INTO IMPORT VALUES (2, 'FILE', NULL, '', 'IMPORTIERT'))",
+        R"(INSERT INTO IMPORT VALUES (5, 'FILE', '/tmp/x: y.e2v', '/tmp/x: y.e2v', 'IMPORTIERT'))",
+        R"(INSERT INTO PERSON (KAT_ID, PERS_ID, BEMERKUNG, STATUS_ID, AUSZEICHNUNG_ID, NAME, VORNAME, JAHRGANG,
+           ZUSATZ1, IMPORT_ID, ZEILENTYP_ID, PKT_VAL) VALUES (1, 7, 'Zeit: 12:30', 1, '3', 'O"Neil', 'Zoë', 1990,
+           '12.50', 1, 2, 12.5))",
+        R"(INSERT INTO PERSON (KAT_ID, PERS_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) VALUES (1, 3, 0, 2, 2))",
+        R"(INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, EINHEIT_ID, STATUS_ID, EINHEIT, DISZIPLIN, NAME, ZUSATZ1,
+           ZUSATZ3, IMPORT_ID, ZEILENTYP_ID) VALUES (1, 7, 10, 2, 1, 'Meter', 'Weitsprung', 'd''Artagnan', '5.50',
+           '512.00', 1, 1))",
+        R"(INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, EINHEIT_ID, STATUS_ID, EINHEIT, DISZIPLIN, IMPORT_ID,
+           ZEILENTYP_ID) VALUES (1, 7, 9, 1, 0, 'cm', 'Hochsprung', 1, 1))",
+        R"(INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, DETAILS_PRO_ZEILE, LAYOUT)
+           VALUES (1, 0, 'Leichtathletik', 'AUTO', 'EINZEL'))",
+        R"(INSERT INTO VEREIN (VEREIN_ID, PREFIX, ORT) VALUES (3, 'TV', 'Zürich'))",
+        R"(INSERT INTO PERSVEREIN VALUES (1, 7, 3))",
+    };
+    for (const QString &s : sql)
+        db.exec(s);
+}
+
+// Every row of every table, in a fixed order, as text.
+QStringList dump(db::Database &db)
+{
+    QStringList rows;
+    for (const db::TableDef &t : db::tableDefs()) {
+        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                                  .arg(t.name, t.primaryKey.fields.join(u',')), {});
+        while (q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.record().count(); ++i)
+                values << (q.isNull(i) ? QStringLiteral("<NULL>") : q.value(i).toString());
+            rows << t.name + u':' + values.join(u'|');
+        }
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(SqlBackup, FileMatchesTheExpectedLines)
+{
+    test::TempDatabase temp;
+    fillSmall(*temp.db);
+    const QString path = temp.dir.filePath(QStringLiteral("RanBase.sql"));
+    SqlBackup::writeFile(*temp.db, path);
+    const QByteArray expected = test::readBytes(QStringLiteral(RANQUILL_TEST_DATA "/backup/small.sql"));
+    ASSERT_FALSE(expected.isEmpty());
+    const QList<QByteArray> want = expected.split('\n');
+    const QList<QByteArray> got = test::readBytes(path).split('\n');
+    ASSERT_EQ(got.size(), want.size());
+    for (int i = 0; i < want.size(); ++i)
+        EXPECT_EQ(got.at(i), want.at(i)) << "line " << i + 1;
+}
+
+TEST(SqlBackup, EmptyDatabaseGivesAnEmptyFileAndUnwritableFileNoFile)
+{
+    test::TempDatabase temp;
+    const QString path = temp.dir.filePath(QStringLiteral("leer.sql"));
+    SqlBackup::writeFile(*temp.db, path);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+    EXPECT_THROW(SqlBackup::writeFile(*temp.db, temp.dir.filePath(QStringLiteral("fehlt/x.sql"))), FileError);
+}
+
+TEST(SqlBackup, RoundTripGivesBackEveryRowAndTheImportNumbers)
+{
+    test::TempDatabase source;
+    fillSmall(*source.db);
+    const QString path = source.dir.filePath(QStringLiteral("RanBase.sql"));
+    SqlBackup::writeFile(*source.db, path);
+
+    test::TempDatabase target;
+    test::RecordingErrorList errors;
+    SqlRestore restore(*target.db, errors);
+    restore.restoreFile(path);
+    EXPECT_TRUE(errors.lines.isEmpty()) << errors.lines.join(u'\n').toStdString();
+    EXPECT_EQ(dump(*target.db), dump(*source.db));
+    QSqlQuery q = target.db->exec(QStringLiteral("SELECT group_concat(IMPORT_ID) FROM IMPORT"), {});
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("1,2,5"));
+    // Numbering goes on after the highest restored number.
+    target.db->exec(QStringLiteral("INSERT INTO IMPORT (QUELLE) VALUES ('FILE')"));
+    EXPECT_EQ(target.db->scalar(QStringLiteral("SELECT max(IMPORT_ID) FROM IMPORT")).toInt(), 6);
+}
+
+TEST(SqlBackup, HandEditedFileWithRefusedAndSplitStatements)
+{
+    test::TempDatabase temp;
+    test::RecordingErrorList errors;
+    SqlRestore restore(*temp.db, errors);
+    restore.restoreLines({
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID,PREFIX)"),
+        QStringLiteral("   VALUES (\"4\",\"SC\");"),
+        QStringLiteral("INSERT INTO LEISTUNG (KAT_ID,PERS_ID,DISZ_ID,STATUS_ID,IMPORT_ID,ZEILENTYP_ID)  VALUES "
+                       "(\"9\",\"9\",\"1\",\"0\",\"1\",\"1\");"),
+        QStringLiteral("INSERT INTO \"VEREIN.db\" (VEREIN_ID,ORT)  VALUES (\"5\",\"Biel\");"),
+    });
+    EXPECT_EQ(errors.lines,
+              QStringList{QStringLiteral("Zeile konnte nicht importiert werden: INSERT INTO LEISTUNG (KAT_ID,PERS_ID,"
+                                         "DISZ_ID,STATUS_ID,IMPORT_ID,ZEILENTYP_ID)  VALUES (\"9\",\"9\",\"1\",\"0\","
+                                         "\"1\",\"1\");")});
+    EXPECT_TRUE(errors.visible);
+    EXPECT_EQ(restore.failedStatements(), 1);
+    EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT group_concat(VEREIN_ID || PREFIX || coalesce(ORT, '-')) "
+                                             "FROM (SELECT * FROM VEREIN ORDER BY 1)"))
+                  .toString(),
+              QStringLiteral("4SC-"));
+    EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT ORT FROM VEREIN WHERE VEREIN_ID = 5")).toString(),
+              QStringLiteral("Biel"));
+}
+
+TEST(SqlBackup, RestoreAsksForTheFileAndStopsOnCancel)
+{
+    test::TempDatabase temp;
+    test::RecordingErrorList errors;
+    test::ScriptedOperator op;
+    op.answerFile(std::nullopt);
+    SqlRestore(*temp.db, errors).run(op, temp.dir.path());
+    EXPECT_EQ(op.lastDialog.title, QStringLiteral("Daten importieren"));
+    EXPECT_EQ(op.lastDialog.fileName, QStringLiteral("RanBase.sql"));
+    EXPECT_EQ(op.lastDialog.filter, QStringLiteral("SQL-Dateien (*.sql)|*.sql|Alle Dateien (*.*)|*.*"));
+    EXPECT_EQ(op.waitCursors, 0);
+}
+
+TEST(LegacySql, TranslatesTheOldDialect)
+{
+    const struct
+    {
+        const char *legacy;
+        const char *sqlite;
+    } cases[] = {
+        {R"(VALUES ("ab"+'"'+"cd"))", R"(VALUES ('ab'||'"'||'cd'))"},
+        {R"(INSERT INTO "RANGPOS.DB" (RANG) VALUES ("1"))", R"(INSERT INTO RANGPOS (RANG) VALUES ('1'))"},
+        {R"(select * from "person.db" p where p.NAME = "O'Neil")", R"(select * from PERSON p where p.NAME = 'O''Neil')"},
+        {R"(SELECT NAME + ' ' + VORNAME FROM PERSON)", R"(SELECT NAME || ' ' || VORNAME FROM PERSON)"},
+        {R"(UPDATE RANGPOS SET RANGPOS_NR = RANGPOS_NR + 1)", R"(UPDATE RANGPOS SET RANGPOS_NR = RANGPOS_NR + 1)"},
+        {R"(SELECT cast(KAT_ID as varchar(10)) + '-' FROM PERSON)", R"(SELECT cast(KAT_ID as varchar(10)) || '-' FROM PERSON)"},
+        {R"(SELECT r.RANG + 1, 2 + 3 FROM RANGPOS r)", R"(SELECT r.RANG + 1, 2 + 3 FROM RANGPOS r)"},
+        {R"(select "x" from "Meine Tabelle")", R"(select 'x' from "Meine Tabelle")"},
+        {R"(where STATUS_ID = "1" -- "Kommentar")", R"(where STATUS_ID = '1' -- "Kommentar")"},
+        {R"(select 'a;"b' from PERSON)", R"(select 'a;"b' from PERSON)"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(db::translateLegacySql(QString::fromUtf8(c.legacy)), QString::fromUtf8(c.sqlite)) << c.legacy;
+}
