@@ -6,6 +6,8 @@
 #include "common/SingleInstance.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
+#include "interchange/E2vExport.h"
+#include "interchange/InterchangeImport.h"
 #include "tools/QueryEditorWindow.h"
 #include "tools/SqlBackup.h"
 
@@ -53,6 +55,14 @@ int main(int argc, char *argv[])
         rq::db::Database &db = *database;
         queryEditor = std::make_unique<rq::tools::QueryEditorWindow>(db, op, ini, &mainWindow);
         mainWindow.setCommand(rq::Command::Backup, [&] { rq::tools::SqlBackup::run(db, op, paths.baseDirectory); });
+        mainWindow.setCommand(rq::Command::ImportV2e, [&] {
+            rq::interchange::InterchangeImport(db, mainWindow).run(op, rq::interchange::Format::V2E);
+        });
+        mainWindow.setCommand(rq::Command::ImportE2v, [&] {
+            rq::interchange::InterchangeImport(db, mainWindow).run(op, rq::interchange::Format::E2V);
+        });
+        mainWindow.setCommand(rq::Command::ExportE2v, [&] { rq::interchange::E2vExport::run(db, op); });
+        mainWindow.setCommand(rq::Command::RemoveImports, [&] { rq::interchange::ImportRemoval::run(db, op); });
         mainWindow.setCommand(rq::Command::QueryEditor, [&] {
             queryEditor->fillTables();
             queryEditor->exec();

@@ -6,6 +6,7 @@
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "db/LegacySql.h"
+#include "db/TableDefs.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -147,20 +148,92 @@ SqlRestore::SqlRestore(db::Database &db, ErrorList &errors)
 {
 }
 
+std::optional<BackupInsert> parseBackupInsert(const QString &statement)
+{
+    static const QString head = QStringLiteral("INSERT INTO ");
+    if (!statement.startsWith(head))
+        return std::nullopt;
+    const qsizetype open = statement.indexOf(QStringLiteral(" ("), head.size());
+    const qsizetype close = open < 0 ? -1 : statement.indexOf(u')', open);
+    const qsizetype values = close < 0 ? -1 : statement.indexOf(QStringLiteral("VALUES ("), close);
+    if (values < 0 || statement.mid(close + 1, values - close - 1).trimmed().size() != 0)
+        return std::nullopt;
+    BackupInsert insert;
+    insert.table = statement.mid(head.size(), open - head.size());
+    insert.columns = statement.mid(open + 2, close - open - 2);
+    if (insert.table.contains(u' ') || insert.table.contains(u'"') || insert.columns.contains(u'"'))
+        return std::nullopt;
+
+    const qsizetype n = statement.size();
+    qsizetype i = values + 8;
+    while (true) {
+        if (statement.mid(i, 4) == QStringLiteral("NULL")) {
+            insert.values << QVariant();
+            i += 4;
+        } else {
+            QString value;
+            while (true) {
+                if (i >= n || (statement.at(i) != u'"' && statement.at(i) != u'\''))
+                    return std::nullopt;
+                const QChar quote = statement.at(i);
+                const qsizetype end = statement.indexOf(quote, i + 1);
+                if (end < 0)
+                    return std::nullopt;
+                value += QStringView(statement).mid(i + 1, end - i - 1);
+                i = end + 1;
+                if (i < n && statement.at(i) == u'+')
+                    ++i;
+                else
+                    break;
+            }
+            insert.values << QVariant(value);
+        }
+        if (i < n && statement.at(i) == u',') {
+            ++i;
+            continue;
+        }
+        if (statement.mid(i).trimmed() == QStringLiteral(");"))
+            break;
+        return std::nullopt;
+    }
+    if (insert.values.size() != insert.columns.count(u',') + 1)
+        return std::nullopt;
+    return insert;
+}
+
 bool SqlRestore::execute(const QString &statement)
 {
-    db::Savepoint sp(m_db, QStringLiteral("restore_line"));
+    // Lines in the backup's own shape run through one prepared statement per
+    // table; anything else goes through the legacy-SQL adapter. A single
+    // statement is atomic, so a refused one leaves nothing behind.
+    const auto insert = parseBackupInsert(statement);
+    const db::TableDef *table = insert ? db::findTable(insert->table) : nullptr;
+    if (table) {
+        const QString key = insert->table + u'(' + insert->columns;
+        auto it = m_inserts.find(key);
+        if (it == m_inserts.end()) {
+            QSqlQuery query(m_db.connection());
+            QStringList marks(insert->values.size(), QStringLiteral("?"));
+            if (!query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(table->name, insert->columns, marks.join(u','))))
+                return false;
+            it = m_inserts.insert(key, query);
+        }
+        for (const QVariant &v : insert->values)
+            it->addBindValue(v);
+        return it->exec();
+    }
     try {
         m_db.exec(db::translateLegacySql(statement));
     } catch (const EngineError &) {
         return false;
     }
-    sp.release();
     return true;
 }
 
 void SqlRestore::restoreLines(const QStringList &lines)
 {
+    m_inserts.clear();
     db::Savepoint transaction(m_db, QStringLiteral("restore"));
     QString buffer;
     QString table;
@@ -193,6 +266,7 @@ void SqlRestore::restoreLines(const QStringList &lines)
             buffer.clear();
         }
     }
+    m_inserts.clear();
     transaction.release();
 }
 

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QHash>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariant>
+
+#include <optional>
 #include <QStringList>
 
 namespace rq {
@@ -38,7 +43,8 @@ public:
 // Loads a backup file into the database: one statement per line (a statement
 // may span lines up to its ";"), refused statements reported in the error list
 // and skipped, IMPORT rows given back exactly their old numbers. Everything runs
-// in one transaction with a savepoint per statement.
+// in one transaction; each statement is atomic on its own, so a refused one
+// leaves nothing behind and the rest is stored as if line by line.
 class SqlRestore
 {
 public:
@@ -60,6 +66,18 @@ private:
     db::Database &m_db;
     ErrorList &m_errors;
     int m_failed = 0;
+    // Prepared INSERTs by "table(columns)", for the lines in the backup's own shape.
+    QHash<QString, QSqlQuery> m_inserts;
 };
+
+// One line in the shape the backup writes: INSERT INTO T (A,B)  VALUES ("x",NULL);
+// with values that are NULL or strings in double (or single) quotes joined by "+".
+struct BackupInsert
+{
+    QString table;
+    QString columns;  // as written, "A,B"
+    QVariantList values;
+};
+std::optional<BackupInsert> parseBackupInsert(const QString &statement);
 
 } // namespace rq::tools

@@ -1,6 +1,8 @@
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "common/CodePage1252.h"
 #include "common/IniFile.h"
+#include "interchange/InterchangeImport.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -142,4 +144,21 @@ TEST_F(MainWindowTest, AboutBoxShowsBuildDataAndStoresItsPlace)
     EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("AboutBoxTop"), -1), 34);
     EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("AboutBoxLeft"), -1), 12);
     EXPECT_FALSE(ini.contains(QStringLiteral("Windows"), QStringLiteral("AboutBoxHeight")));
+}
+
+TEST_F(MainWindowTest, ErrorListAfterACleanAndAFaultyImport)
+{
+    test::TempDatabase temp;
+    MainWindow w(ini);
+    w.show();
+    const QString clean = temp.dir.filePath(QStringLiteral("gut.v2e"));
+    cp1252::writeLines(clean, {QStringLiteral("2\t1\t1\t\t\t0\t\t\t\t\tMeier\tHans\t\t\t\t\t")});
+    const QString faulty = temp.dir.filePath(QStringLiteral("schlecht.v2e"));
+    cp1252::writeLines(faulty, {QStringLiteral("2\t1\t2\t\t\t0"), QStringLiteral("2\t1\t3\t\t\t9")});
+
+    interchange::InterchangeImport(*temp.db, w).importFile(faulty, interchange::Format::V2E);
+    EXPECT_TRUE(w.errorListVisible());
+    EXPECT_EQ(w.errorListText(), QStringLiteral("Fehler in Zeile 2: Status ID ungültig"));
+    interchange::InterchangeImport(*temp.db, w).importFile(clean, interchange::Format::V2E);
+    EXPECT_FALSE(w.errorListVisible());
 }

@@ -1,0 +1,243 @@
+// ranquill-bench: builds a synthetic event, runs the main operations on it
+// through the same logic classes the windows use, and prints one TSV table:
+// operation, rows, seconds, peak memory, ratio to a raw SQLite baseline.
+#include "common/CodePage1252.h"
+#include "common/Errors.h"
+#include "common/Operator.h"
+#include "db/Database.h"
+#include "db/DatabaseSetup.h"
+#include "interchange/E2vExport.h"
+#include "interchange/InterchangeImport.h"
+#include "tools/SqlBackup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Answers every question with yes and sends messages to standard error.
+class BenchOperator : public rq::Operator
+{
+public:
+    void showMessage(rq::MessageKind kind, const QString &text) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(rq::messageCaption(kind)), qPrintable(text));
+    }
+    rq::Button ask(const QString &, const QList<rq::Button> &, rq::MessageKind) override { return rq::Button::Yes; }
+    std::optional<QString> chooseOpenFile(const rq::FileDialogRequest &) override { return std::nullopt; }
+    std::optional<QString> chooseSaveFile(const rq::FileDialogRequest &) override { return std::nullopt; }
+    std::optional<QString> askText(const QString &, const QString &, const QString &) override { return std::nullopt; }
+    std::unique_ptr<rq::WaitCursor> waitCursor() override { return std::make_unique<rq::WaitCursor>(); }
+};
+
+class CountingErrorList : public rq::ErrorList
+{
+public:
+    void clearLines() override { lines = 0; }
+    void appendLine(const QString &) override { ++lines; }
+    void showList() override {}
+    void hideList() override {}
+    int lines = 0;
+};
+
+double peakRssMb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+struct Options
+{
+    int participants = 10000;
+    int disciplines = 8;
+    int categories = 10;
+    QString keep;
+};
+
+// Deterministic event: names with umlauts, one refused line per 1000 participants.
+QStringList syntheticV2e(const Options &o, int *refused)
+{
+    static const char *surnames[] = {"Müller", "Meier", "Schnyder", "Brändli", "Zürcher", "Käser", "Roth", "Weiß"};
+    static const char *firstNames[] = {"Hans", "Jürg", "Anna", "Chloé", "René", "Ursula", "Beat", "Zoë"};
+    static const char *units[] = {"Punkte", "cm", "Meter", "Sekunden", "Minuten", "Anzahl"};
+    QStringList lines;
+    *refused = 0;
+    const int perCategory = (o.participants + o.categories - 1) / o.categories;
+    for (int p = 0; p < o.participants; ++p) {
+        const int kat = p / perCategory + 1;
+        const int nr = p % perCategory + 1;
+        const QString name = QString::fromUtf8(surnames[p % 8]) + QString::number(p);
+        const QString first = QString::fromUtf8(firstNames[(p / 8) % 8]);
+        const bool bad = p % 1000 == 999;
+        *refused += bad ? 1 : 0;
+        lines << QStringLiteral("2\t%1\t%2\t\t\t%3\t\t\t\t\t%4\t%5\t%6\tTV\tOrt%7\tLeichtathletik\tKategorie %1")
+                     .arg(kat).arg(nr).arg(bad ? 4 : 0).arg(name, first).arg(1950 + p % 60).arg(p % 97);
+        for (int d = 1; d <= o.disciplines; ++d) {
+            const int unit = d % 6;
+            lines << QStringLiteral("1\t%1\t%2\t%3\t%4\t0\t\t\t%5\tDisziplin %3\t%6\t%7\t%8\tTV\tOrt%9\tLeichtathletik\t"
+                                    "Kategorie %1")
+                         .arg(kat).arg(nr).arg(d).arg(unit)
+                         .arg(QString::fromLatin1(units[unit]), name, first)
+                         .arg(1950 + p % 60).arg(p % 97);
+            *refused += bad ? 1 : 0;  // its participant was refused
+        }
+    }
+    return lines;
+}
+
+struct Row
+{
+    QString operation;
+    qint64 rows;
+    double seconds;
+    double peak;
+    QString ratio;
+};
+
+bool g_failed = false;
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "FEHLER: %s\n", what);
+        g_failed = true;
+    }
+}
+
+double timed(const std::function<void()> &work)
+{
+    QElapsedTimer t;
+    t.start();
+    try {
+        work();
+    } catch (const rq::Error &e) {
+        std::fprintf(stderr, "FEHLER: %s\n", qPrintable(e.message()));
+        g_failed = true;
+    }
+    return t.nsecsElapsed() / 1e9;
+}
+
+std::unique_ptr<rq::db::Database> freshDatabase(const QString &dir, BenchOperator &op, CountingErrorList &errors)
+{
+    QDir().mkpath(dir);
+    rq::db::DatabaseSetup setup(op, errors);
+    auto db = setup.run(dir, 0, {});
+    if (!db) {
+        std::fprintf(stderr, "FEHLER: Datenbank in %s kann nicht angelegt werden\n", qPrintable(dir));
+        std::exit(1);
+    }
+    return db;
+}
+
+qint64 count(rq::db::Database &db, const char *table)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM ") + QString::fromLatin1(table)).toLongLong();
+}
+
+// The same rows inserted into a bare SQLite table with one prepared statement in one transaction.
+double baseline(const QString &dir, const QStringList &lines)
+{
+    rq::db::Database db(dir + QStringLiteral("/baseline.sqlite"));
+    db.open();
+    db.exec(QStringLiteral("CREATE TABLE T (A, B, C, D, E, F, G, H, I, J, K, L, M, N, O, P, Q)"));
+    return timed([&] {
+        db.exec(QStringLiteral("BEGIN"));
+        QSqlQuery q(db.connection());
+        q.prepare(QStringLiteral("INSERT INTO T VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        for (const QString &line : lines) {
+            const QStringList f = line.split(u'\t');
+            for (int i = 0; i < 17; ++i)
+                q.addBindValue(f.value(i));
+            q.exec();
+        }
+        db.exec(QStringLiteral("COMMIT"));
+    });
+}
+
+Options parse(const QStringList &args)
+{
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const QString v = args.value(i + 1);
+        if (a == QStringLiteral("--participants"))
+            o.participants = v.toInt(), ++i;
+        else if (a == QStringLiteral("--disciplines"))
+            o.disciplines = v.toInt(), ++i;
+        else if (a == QStringLiteral("--categories"))
+            o.categories = v.toInt(), ++i;
+        else if (a == QStringLiteral("--keep"))
+            o.keep = v, ++i;
+        else {
+            std::fprintf(stderr, "Aufruf: ranquill-bench [--participants N] [--disciplines D] [--categories C] "
+                                 "[--keep DIR]\n");
+            std::exit(2);
+        }
+    }
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const Options o = parse(app.arguments());
+    QTemporaryDir temp;
+    const QString work = o.keep.isEmpty() ? temp.path() : o.keep;
+    BenchOperator op;
+    CountingErrorList errors;
+    QList<Row> table;
+
+    int refused = 0;
+    const QStringList v2e = syntheticV2e(o, &refused);
+    const QString v2ePath = work + QStringLiteral("/event.v2e");
+    rq::cp1252::writeLines(v2ePath, v2e);
+
+    auto db = freshDatabase(work + QStringLiteral("/Daten"), op, errors);
+    const double base = baseline(work, v2e);
+    table << Row{QStringLiteral("baseline insert"), v2e.size(), base, peakRssMb(), QStringLiteral("1.00")};
+
+    double seconds = timed([&] { rq::interchange::InterchangeImport(*db, errors).importFile(v2ePath, rq::interchange::Format::V2E); });
+    const qint64 stored = count(*db, "PERSON") + count(*db, "LEISTUNG");
+    check(stored == v2e.size() - refused, "V2E-Import: falsche Zeilenzahl");
+    check(errors.lines == refused, "V2E-Import: falsche Fehlerzahl");
+    table << Row{QStringLiteral("import v2e"), v2e.size(), seconds, peakRssMb(), QString::number(seconds / base, 'f', 2)};
+
+    const QString e2vPath = work + QStringLiteral("/Export.e2v");
+    seconds = timed([&] { rq::interchange::E2vExport::writeFile(*db, e2vPath); });
+    check(rq::cp1252::readLines(e2vPath).size() == stored, "E2V-Export: falsche Zeilenzahl");
+    table << Row{QStringLiteral("export e2v"), stored, seconds, peakRssMb(), QStringLiteral("-")};
+
+    const QString backupPath = work + QStringLiteral("/RanBase.sql");
+    seconds = timed([&] { rq::tools::SqlBackup::writeFile(*db, backupPath); });
+    const QStringList backupLines = rq::cp1252::readLines(backupPath);
+    check(backupLines.size() == stored + 1, "Sicherung: falsche Zeilenzahl");
+    table << Row{QStringLiteral("backup"), backupLines.size(), seconds, peakRssMb(), QStringLiteral("-")};
+
+    auto restored = freshDatabase(work + QStringLiteral("/Restore"), op, errors);
+    CountingErrorList restoreErrors;
+    seconds = timed([&] { rq::tools::SqlRestore(*restored, restoreErrors).restoreLines(backupLines); });
+    check(restoreErrors.lines == 0, "Wiederherstellung: Zeilen abgelehnt");
+    check(count(*restored, "PERSON") + count(*restored, "LEISTUNG") == stored, "Wiederherstellung: falsche Zeilenzahl");
+    table << Row{QStringLiteral("restore"), backupLines.size(), seconds, peakRssMb(),
+                 QString::number(seconds / base, 'f', 2)};
+
+    QTextStream out(stdout);
+    out << "operation\trows\tseconds\tpeak_rss_mb\tratio\n";
+    for (const Row &r : table)
+        out << r.operation << '\t' << r.rows << '\t' << QString::number(r.seconds, 'f', 3) << '\t'
+            << QString::number(r.peak, 'f', 1) << '\t' << r.ratio << '\n';
+    return g_failed ? 1 : 0;
+}

@@ -1,0 +1,84 @@
+#include "interchange/E2vExport.h"
+
+#include "common/CodePage1252.h"
+#include "common/Numbers.h"
+#include "common/Operator.h"
+#include "db/Database.h"
+
+#include <QSqlQuery>
+
+namespace rq::interchange {
+namespace {
+
+// Column 4 is text on both sides of the UNION, so discipline 10 sorts before 9.
+const QStringList kExportQuery = {
+    QStringLiteral("select 2, KAT_ID, PERS_ID, cast (RANG as varchar(40)), cast (BEMERKUNG as varchar(40)), "
+                   "cast (STATUS_ID as varchar(40)), cast (ZUSATZ1 as varchar(40)) as PUNKTE, "
+                   "cast (AUSZEICHNUNG_ID as varchar(40)), cast (TEAM_ID as varchar(40)), cast (TEAM as varchar(40)), "
+                   "cast (NAME as varchar(40)), cast (VORNAME as varchar(40)), cast (JAHRGANG as varchar(40)), "
+                   "cast (PREFIX as varchar(40)), cast (ORT as varchar(40)), cast (SPARTE as varchar(40)), "
+                   "cast (KATEGORIE as varchar(40)) from person"),
+    QStringLiteral("union"),
+    QStringLiteral("select 1, KAT_ID, PERS_ID, cast (DISZ_ID as varchar(40)), cast (EINHEIT_ID as varchar(40)), "
+                   "cast (STATUS_ID as varchar(40)), cast (ZUSATZ3 as varchar(40)) as PUNKTE, "
+                   "cast (ZUSATZ1 as varchar(40)) as LEISTUNG, cast (EINHEIT as varchar(40)), "
+                   "cast (DISZIPLIN as varchar(40)), cast (NAME as varchar(40)), cast (VORNAME as varchar(40)), "
+                   "cast (JAHRGANG as varchar(40)), cast (PREFIX as varchar(40)), cast (ORT as varchar(40)), "
+                   "cast (SPARTE as varchar(40)), cast (KATEGORIE as varchar(40)) from LEISTUNG"),
+    QStringLiteral("order by 1 desc ,2,3,4"),
+};
+
+} // namespace
+
+QStringList E2vExport::lines(db::Database &db)
+{
+    QSqlQuery q = db.exec(kExportQuery.join(u'\n'), {});
+    QStringList lines;
+    QStringList fields;
+    while (q.next()) {
+        fields.clear();
+        for (int i = 0; i < 17; ++i)
+            fields << (q.isNull(i) ? QString() : q.value(i).toString());
+        lines << fields.join(u'\t');
+    }
+    return lines;
+}
+
+void E2vExport::writeFile(db::Database &db, const QString &path)
+{
+    cp1252::writeLines(path, lines(db));
+}
+
+void E2vExport::run(db::Database &db, Operator &op)
+{
+    FileDialogRequest request;
+    request.fileName = QStringLiteral("Export.e2v");
+    request.filter = QStringLiteral("E2V-Dateien (*.e2v)|*.e2v|Alle Dateien (*.*)|*.*");
+    request.title = QStringLiteral("Daten für MERIDOR exportieren");
+    request.promptOverwrite = true;
+    const auto path = op.chooseSaveFile(request);
+    if (!path)
+        return;
+    const auto wait = op.waitCursor();
+    writeFile(db, *path);
+}
+
+void ImportRemoval::removeAll(db::Database &db)
+{
+    db::Savepoint transaction(db, QStringLiteral("remove_imports"));
+    db.exec(QStringLiteral("DELETE FROM LEISTUNG"));
+    db.exec(QStringLiteral("DELETE FROM PERSON"));
+    db.exec(QStringLiteral("DELETE FROM IMPORT"));
+    db.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'IMPORT'"));
+    transaction.release();
+}
+
+void ImportRemoval::run(db::Database &db, Operator &op)
+{
+    if (!op.confirm(QStringLiteral("Wollen Sie wirklich alle importierten E2V und V2E Daten löschen?")))
+        return;
+    const auto wait = op.waitCursor();
+    removeAll(db);
+}
+
+} // namespace rq::interchange

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace rq {
+class Operator;
+}
+
+namespace rq::db {
+class Database;
+}
+
+namespace rq::interchange {
+
+// Writes every participant and performance with the results captured so far
+// as an E2V file: all participant lines first, then all performance lines,
+// each of seventeen TAB-separated fields (NULL as an empty field), CR LF.
+class E2vExport
+{
+public:
+    // The lines in file order. Throws EngineError when the query fails.
+    static QStringList lines(db::Database &db);
+    // Throws EngineError (no file written) or FileError.
+    static void writeFile(db::Database &db, const QString &path);
+    // The menu command: asks for the file ("Export.e2v", overwrite asked), then writes it.
+    static void run(db::Database &db, Operator &op);
+};
+
+// "Importe löschen": after the question, removes all rows of LEISTUNG, PERSON
+// and IMPORT; club links, clubs and ranking lists stay. Import numbers start
+// at 1 again. Either all three tables are emptied or none.
+class ImportRemoval
+{
+public:
+    static void removeAll(db::Database &db);
+    static void run(db::Database &db, Operator &op);
+};
+
+} // namespace rq::interchange

@@ -1,0 +1,316 @@
+#include "interchange/InterchangeImport.h"
+
+#include "common/CodePage1252.h"
+#include "common/Errors.h"
+#include "common/Numbers.h"
+#include "common/Operator.h"
+#include "db/Database.h"
+#include "interchange/RecordReader.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cmath>
+
+namespace rq::interchange {
+namespace {
+
+enum class Rule {
+    Whole,          // whole number in range, stored as integer
+    OptionalWhole,  // empty or whole number, stored as integer
+    WholeText,      // empty or whole number, stored as its text
+    Text,           // any text
+    V2ePoints,      // empty or a number < 100000 with at least five decimals, stored as text
+    E2vPoints,      // empty or a number < 100000, stored as text
+    E2vTotal,       // like E2vPoints, stored as text and as number (two columns)
+    E2vAward,       // empty or a number cut to its whole part, stored as that whole number's text
+};
+
+struct FieldRule
+{
+    Rule rule;
+    qint64 max;
+    QString reason;
+    QStringList columns;
+};
+
+FieldRule field(Rule rule, qint64 max, const char *reason, std::initializer_list<const char *> columns)
+{
+    FieldRule f{rule, max, QStringLiteral(": ") + QString::fromUtf8(reason), {}};
+    for (const char *c : columns)
+        f.columns << QString::fromLatin1(c);
+    return f;
+}
+
+FieldRule text(const char *reason, const char *column)
+{
+    return field(Rule::Text, 0, reason, {column});
+}
+
+// Fields 2 to 17 of a participant line.
+QList<FieldRule> participantRules(Format format)
+{
+    const bool e2v = format == Format::E2V;
+    return {
+        field(Rule::Whole, 99999, "Kategorie ID ungültig", {"KAT_ID"}),
+        field(Rule::Whole, 99999, "Person ID ungültig", {"PERS_ID"}),
+        field(Rule::OptionalWhole, 99999, "Rang ungültig", {"RANG"}),
+        text("Bemerkung ungültig", "BEMERKUNG"),
+        field(Rule::Whole, 3, "Status ID ungültig", {"STATUS_ID"}),
+        e2v ? field(Rule::E2vTotal, 0, "Punkte ungültig", {"ZUSATZ1", "PKT_VAL"})
+            : field(Rule::V2ePoints, 0, "Punkte ungültig", {"PUNKTE"}),
+        field(e2v ? Rule::E2vAward : Rule::WholeText, 99999, "Auszeichnung ID ungültig", {"AUSZEICHNUNG_ID"}),
+        field(Rule::WholeText, 99999, "Team ID ungültig", {"TEAM_ID"}),
+        text("Team ungültig", "TEAM"),
+        text("Name/Name1 + Vorname1 ungültig", "NAME"),
+        text("Vorname/Name2 + Vorname2 ungültig", "VORNAME"),
+        field(Rule::WholeText, 99999, "Jahrgang ungültig", {"JAHRGANG"}),
+        text("Präfix von Verein ungültig", "PREFIX"),
+        text("Ort von Verein ungültig", "ORT"),
+        text("Sparte ungültig", "SPARTE"),
+        text("Kategorie ungültig", "KATEGORIE"),
+    };
+}
+
+// Fields 2 to 17 of a performance line.
+QList<FieldRule> performanceRules(Format format)
+{
+    const bool e2v = format == Format::E2V;
+    const Rule points = e2v ? Rule::E2vPoints : Rule::V2ePoints;
+    return {
+        field(Rule::Whole, 99999, "Kategorie ID ungültig", {"KAT_ID"}),
+        field(Rule::Whole, 99999, "Person ID ungültig", {"PERS_ID"}),
+        field(Rule::Whole, 9999999, "Disziplin ID ungültig", {"DISZ_ID"}),
+        field(Rule::Whole, 5, "Einheit ID ungültig", {"EINHEIT_ID"}),
+        field(Rule::Whole, 3, "Status ID ungültig", {"STATUS_ID"}),
+        field(points, 0, "Punkte ungültig", {e2v ? "ZUSATZ3" : "PUNKTE"}),
+        field(points, 0, "Leistung ungültig", {e2v ? "ZUSATZ1" : "LEISTUNG"}),
+        text("Einheit ungültig", "EINHEIT"),
+        text("Disziplin ungültig", "DISZIPLIN"),
+        text("Name/Name1 + Vorname1 ungültig", "NAME"),
+        text("Vorname/Name2 + Vorname2 ungültig", "VORNAME"),
+        e2v ? text("Jahrgang ungültig", "JAHRGANG") : field(Rule::WholeText, 99999, "Jahrgang ungültig", {"JAHRGANG"}),
+        text("Präfix von Verein ungültig", "PREFIX"),
+        text("Ort von Verein ungültig", "ORT"),
+        text("Sparte ungültig", "SPARTE"),
+        text("Kategorie ungültig", "KATEGORIE"),
+    };
+}
+
+QVariant orNull(const QString &value)
+{
+    return value.isEmpty() ? QVariant() : QVariant(value);
+}
+
+std::optional<qint64> wholeInRange(const QString &value, qint64 max)
+{
+    const auto n = num::parseInteger(value);
+    if (!n || *n < 0 || *n > max)
+        return std::nullopt;
+    return n;
+}
+
+bool pointsValue(const QString &value, bool fiveDecimals, double *number)
+{
+    const auto d = num::parseDecimal(value);
+    if (!d || *d >= 100000)
+        return false;
+    if (fiveDecimals) {
+        const qsizetype point = value.indexOf(u'.');
+        if (point >= 0 && value.size() - point - 1 < 5)
+            return false;
+    }
+    *number = *d;
+    return true;
+}
+
+// Appends the field's values; false when the field fails its rule.
+bool checkField(const FieldRule &rule, const QString &value, QVariantList &values)
+{
+    switch (rule.rule) {
+    case Rule::Whole: {
+        const auto n = wholeInRange(value, rule.max);
+        if (!n)
+            return false;
+        values << QVariant(*n);
+        return true;
+    }
+    case Rule::OptionalWhole:
+    case Rule::WholeText: {
+        if (value.isEmpty()) {
+            values << QVariant();
+            return true;
+        }
+        const auto n = wholeInRange(value, rule.max);
+        if (!n)
+            return false;
+        values << (rule.rule == Rule::OptionalWhole ? QVariant(*n) : QVariant(value));
+        return true;
+    }
+    case Rule::Text:
+        values << orNull(value);
+        return true;
+    case Rule::V2ePoints:
+    case Rule::E2vPoints:
+    case Rule::E2vTotal: {
+        if (value.isEmpty()) {
+            values << QVariant();
+            if (rule.rule == Rule::E2vTotal)
+                values << QVariant();
+            return true;
+        }
+        double number = 0;
+        if (!pointsValue(value, rule.rule == Rule::V2ePoints, &number))
+            return false;
+        values << QVariant(value);
+        if (rule.rule == Rule::E2vTotal)
+            values << QVariant(number);
+        return true;
+    }
+    case Rule::E2vAward: {
+        if (value.isEmpty()) {
+            values << QVariant();
+            return true;
+        }
+        const auto d = num::parseDecimal(value);
+        if (!d || std::fabs(*d) >= 1e15)
+            return false;
+        const QString whole = QString::number(qint64(std::trunc(*d)));
+        if (!wholeInRange(whole, rule.max))
+            return false;
+        values << QVariant(whole);
+        return true;
+    }
+    }
+    return false;
+}
+
+CheckedLine checkLine(const QString &line, const QList<FieldRule> &rules)
+{
+    RecordReader reader(line);
+    QString value;
+    reader.next(value);  // the line type, checked by the caller
+    CheckedLine checked;
+    for (const FieldRule &rule : rules) {
+        if (!reader.next(value) || !checkField(rule, value, checked.values)) {
+            checked.reason = rule.reason;
+            checked.values.clear();
+            return checked;
+        }
+    }
+    return checked;
+}
+
+QString insertSql(const QString &table, const QList<FieldRule> &rules)
+{
+    QStringList columns;
+    for (const FieldRule &rule : rules)
+        columns += rule.columns;
+    columns << QStringLiteral("IMPORT_ID") << QStringLiteral("ZEILENTYP_ID");
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(u','), marks.join(u','));
+}
+
+} // namespace
+
+CheckedLine checkParticipantLine(const QString &line, Format format)
+{
+    return checkLine(line, participantRules(format));
+}
+
+CheckedLine checkPerformanceLine(const QString &line, Format format)
+{
+    return checkLine(line, performanceRules(format));
+}
+
+InterchangeImport::InterchangeImport(db::Database &db, ErrorList &errors)
+    : m_db(db)
+    , m_errors(errors)
+{
+}
+
+void InterchangeImport::refuse(int lineNumber, const QString &reason)
+{
+    ++m_refused;
+    m_errors.appendLine(QStringLiteral("Fehler in Zeile ") + QString::number(lineNumber) + reason);
+    m_errors.showList();
+}
+
+void InterchangeImport::importFile(const QString &path, Format format)
+{
+    m_refused = 0;
+    m_errors.clearLines();
+    m_errors.hideList();
+    // The IMPORT row is stored first and stays, whatever happens to the lines.
+    m_db.exec(QStringLiteral("INSERT INTO IMPORT (QUELLE, PFAD, FILENAME, STATUS) VALUES (?, ?, ?, ?)"),
+              {QStringLiteral("FILE"), path, path, QStringLiteral("IMPORTIERT")});
+    m_importId = m_db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
+    const QStringList lines = cp1252::readLines(path);
+    db::Savepoint transaction(m_db, QStringLiteral("interchange_import"));
+    storeLines(lines, format);
+    transaction.release();
+}
+
+void InterchangeImport::storeLines(const QStringList &lines, Format format)
+{
+    const QList<FieldRule> rulesByType[2] = {performanceRules(format), participantRules(format)};
+    const QString tables[2] = {QStringLiteral("LEISTUNG"), QStringLiteral("PERSON")};
+    // Pass 1 stores participants (type 2), pass 2 performances (type 1), so every
+    // performance finds the participants of the same file.
+    for (const int type : {2, 1}) {
+        const QList<FieldRule> &rules = rulesByType[type - 1];
+        const QString sql = insertSql(tables[type - 1], rules);
+        QSqlQuery insert(m_db.connection());
+        if (!insert.prepare(sql))
+            throw EngineError(insert.lastError().databaseText(), sql);
+        for (int i = 0; i < lines.size(); ++i) {
+            const int lineNumber = i + 1;
+            QString first;
+            RecordReader(lines.at(i)).next(first);
+            const auto lineType = num::parseInteger(first);
+            if (!lineType) {
+                if (type == 2)
+                    refuse(lineNumber, QStringLiteral(": Zeilentyp ID ungültig"));
+                continue;
+            }
+            if (*lineType != type)
+                continue;
+            const CheckedLine checked = checkLine(lines.at(i), rules);
+            if (!checked.reason.isEmpty()) {
+                refuse(lineNumber, checked.reason);
+                continue;
+            }
+            for (const QVariant &v : checked.values)
+                insert.addBindValue(v);
+            insert.addBindValue(m_importId);
+            insert.addBindValue(type);
+            if (!insert.exec()) {
+                const QSqlError error = insert.lastError();
+                refuse(lineNumber, QStringLiteral(": ") +
+                                       (error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+            }
+        }
+    }
+}
+
+void InterchangeImport::run(Operator &op, Format format)
+{
+    FileDialogRequest request;
+    request.fileName = QString();
+    if (format == Format::V2E) {
+        request.filter = QStringLiteral("V2E-Dateien (*.v2e)|*.v2e");
+        request.title = QStringLiteral("Daten von MERIDOR importieren");
+    } else {
+        request.filter = QStringLiteral("E2V-Dateien (*.e2v)|*.e2v");
+        request.title = QStringLiteral("Daten von Externer Auswertung importieren");
+    }
+    const auto path = op.chooseOpenFile(request);
+    if (!path)
+        return;
+    const auto wait = op.waitCursor();
+    importFile(*path, format);
+}
+
+} // namespace rq::interchange

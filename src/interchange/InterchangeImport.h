@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+namespace rq {
+class ErrorList;
+class Operator;
+}
+
+namespace rq::db {
+class Database;
+}
+
+namespace rq::interchange {
+
+// V2E files come from the central product; E2V files carry captured results.
+enum class Format { V2E, E2V };
+
+// One line checked field by field: the values of its table row, or the reason
+// (": Status ID ungültig", ...) of the first field that failed.
+struct CheckedLine
+{
+    QVariantList values;  // in the order of the INSERT's columns
+    QString reason;       // empty when the line is good
+};
+
+// The checks of a participant line (type 2) and a performance line (type 1),
+// fields 2 to 17, for the given format.
+CheckedLine checkParticipantLine(const QString &line, Format format);
+CheckedLine checkPerformanceLine(const QString &line, Format format);
+
+// Loads a V2E or E2V file: one IMPORT row, then every participant line, then
+// every performance line; each refused line gives one "Fehler in Zeile " line
+// in the error list, which is then shown. The lines run in one transaction;
+// each insert is atomic on its own, so a refused line stores nothing and the
+// others are stored as if row by row.
+class InterchangeImport
+{
+public:
+    InterchangeImport(db::Database &db, ErrorList &errors);
+
+    // Clears and hides the error list, stores the IMPORT row, reads the file
+    // (FileError when it cannot be read; the IMPORT row stays) and stores the lines.
+    void importFile(const QString &path, Format format);
+
+    // The menu command: asks for the file ("Daten von MERIDOR importieren" or
+    // "Daten von Externer Auswertung importieren"), then imports it.
+    void run(Operator &op, Format format);
+
+    int importId() const { return m_importId; }
+    int refusedLines() const { return m_refused; }
+
+private:
+    void refuse(int lineNumber, const QString &reason);
+    void storeLines(const QStringList &lines, Format format);
+
+    db::Database &m_db;
+    ErrorList &m_errors;
+    int m_importId = 0;
+    int m_refused = 0;
+};
+
+} // namespace rq::interchange
