@@ -8,6 +8,8 @@
 #include "db/DatabaseSetup.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
+#include "ranking/KonfigDataModule.h"
+#include "ranking/KonfigInForm.h"
 #include "tools/QueryEditorWindow.h"
 #include "tools/SqlBackup.h"
 
@@ -50,9 +52,13 @@ int main(int argc, char *argv[])
     mainWindow.setCommand(rq::Command::About, [&] { aboutBox.exec(); });
 
     // Commands that need the database are wired only when it could be opened.
+    std::unique_ptr<rq::ranking::KonfigDataModule> konfigData;
+    std::unique_ptr<rq::ranking::KonfigInForm> konfigForm;
     std::unique_ptr<rq::tools::QueryEditorWindow> queryEditor;
     if (database) {
         rq::db::Database &db = *database;
+        konfigData = std::make_unique<rq::ranking::KonfigDataModule>(db, op);
+        konfigForm = std::make_unique<rq::ranking::KonfigInForm>(*konfigData, op, ini, paths.baseDirectory, &mainWindow);
         queryEditor = std::make_unique<rq::tools::QueryEditorWindow>(db, op, ini, &mainWindow);
         mainWindow.setCommand(rq::Command::Backup, [&] { rq::tools::SqlBackup::run(db, op, paths.baseDirectory); });
         mainWindow.setCommand(rq::Command::ImportV2e, [&] {
@@ -63,6 +69,7 @@ int main(int argc, char *argv[])
         });
         mainWindow.setCommand(rq::Command::ExportE2v, [&] { rq::interchange::E2vExport::run(db, op); });
         mainWindow.setCommand(rq::Command::RemoveImports, [&] { rq::interchange::ImportRemoval::run(db, op); });
+        mainWindow.setCommand(rq::Command::EditRankingLists, [&] { konfigForm->exec(); });
         mainWindow.setCommand(rq::Command::QueryEditor, [&] {
             queryEditor->fillTables();
             queryEditor->exec();

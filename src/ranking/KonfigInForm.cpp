@@ -1,0 +1,813 @@
+#include "ranking/KonfigInForm.h"
+
+#include "app/GeometryKeeper.h"
+#include "common/ColumnFit.h"
+#include "common/Errors.h"
+#include "common/IniFile.h"
+#include "common/Operator.h"
+#include "ranking/RankingTableModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QSqlError>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace rq::ranking {
+namespace {
+
+const QString kWindowName = QStringLiteral("KonfigInForm");
+const QString kOptions = QStringLiteral("Options");
+
+using Columns = QList<std::pair<const char *, const char *>>;  // field, caption
+
+// An editable pick list for a column: the items are offered, other text may be typed.
+class PickListDelegate : public QStyledItemDelegate
+{
+public:
+    PickListDelegate(QStringList items, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_items(std::move(items))
+    {
+    }
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        auto *box = new QComboBox(parent);
+        box->setEditable(true);
+        box->addItems(m_items);
+        return box;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        static_cast<QComboBox *>(editor)->setCurrentText(index.data(Qt::EditRole).toString());
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        model->setData(index, static_cast<QComboBox *>(editor)->currentText());
+    }
+
+private:
+    QStringList m_items;
+};
+
+// Shows the listed fields in this order under their captions and hides the rest.
+void showColumns(QTableView *view, const Columns &columns)
+{
+    QAbstractItemModel *model = view->model();
+    const QSqlRecord record = static_cast<QSqlQueryModel *>(model)->record();
+    QHeaderView *header = view->horizontalHeader();
+    for (int c = 0; c < model->columnCount(); ++c)
+        view->setColumnHidden(c, true);
+    int visual = 0;
+    for (const auto &[field, caption] : columns) {
+        const int c = record.indexOf(QString::fromLatin1(field));
+        if (c < 0)
+            continue;
+        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(caption));
+        view->setColumnHidden(c, false);
+        header->moveSection(header->visualIndex(c), visual++);
+    }
+}
+
+QList<int> visibleLogicalColumns(const QTableView *view)
+{
+    QList<int> columns;
+    const QHeaderView *header = view->horizontalHeader();
+    for (int v = 0; v < header->count(); ++v) {
+        const int logical = header->logicalIndex(v);
+        if (!header->isSectionHidden(logical))
+            columns << logical;
+    }
+    return columns;
+}
+
+QButtonGroup *radioGroup(QGroupBox *box, const QStringList &captions, int columns)
+{
+    auto *group = new QButtonGroup(box);
+    auto *layout = new QGridLayout(box);
+    const int rows = int((captions.size() + columns - 1) / columns);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *radio = new QRadioButton(captions.at(i), box);
+        group->addButton(radio, i);
+        layout->addWidget(radio, i % rows, i / rows);
+    }
+    group->button(0)->setChecked(true);
+    return group;
+}
+
+QPushButton *commandButton(const QString &caption, const QString &name, const QString &hint, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
+    return button;
+}
+
+} // namespace
+
+KonfigInForm::KonfigInForm(KonfigDataModule &module, Operator &op, IniFile &ini, const QString &programDirectory,
+                           QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMaximizeButtonHint)
+    , m_module(module)
+    , m_op(op)
+    , m_ini(ini)
+    , m_programDirectory(programDirectory)
+{
+    setObjectName(kWindowName);
+    setWindowTitle(QStringLiteral("Rangliste"));
+    setMinimumSize(640, 480);
+    resize(820, 600);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->addTab(buildSelectionTab(), QStringLiteral("Auswahl"));
+    m_tabs->addTab(buildEditingTab(), QStringLiteral("Erfassen"));
+    m_tabs->addTab(buildRankingTab(), QStringLiteral("Rangieren"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(5, 5, 5, 5);
+    layout->addWidget(m_tabs, 1);
+    layout->addWidget(buildToolBar());
+
+    connect(m_tabs, &QTabWidget::currentChanged, this, &KonfigInForm::tabChanged);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        for (QWidget *w = now; w; w = w->parentWidget()) {
+            if (auto *view = qobject_cast<QTableView *>(w)) {
+                m_activeGrid = view;
+                return;
+            }
+        }
+    });
+
+    loadSettings();
+    GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).restore(this);
+}
+
+KonfigInForm::~KonfigInForm()
+{
+    storeSettings();
+}
+
+QWidget *KonfigInForm::buildSelectionTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+
+    auto *top = new QGridLayout;
+    const struct
+    {
+        const char *caption;
+        const char *name;
+    } buttons[] = {{"Druckvorstufe &speichern", "BitBtnSaveStage"},
+                   {"&Drucken", "BitBtnPrint"},
+                   {"Rangliste zu externer Datenbank", "BitBtnExport"},
+                   {"Druckvorlage erstellen", "BitBtnTemplate"}};
+    for (int i = 0; i < 4; ++i)
+        top->addWidget(commandButton(QString::fromUtf8(buttons[i].caption), QString::fromLatin1(buttons[i].name),
+                                     QString(), page),
+                       i / 2, i % 2);
+    m_progress = new QProgressBar(page);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    top->addWidget(m_progress, 2, 0, 1, 2);
+
+    m_rePrint = new QCheckBox(QStringLiteral("Vorstufe immer aktualisieren"), page);
+    m_preview = new QCheckBox(QStringLiteral("Druckvorschau"), page);
+    m_spacer = new QCheckBox(QStringLiteral("Rangtrennlinien"), page);
+    m_shortDetail = new QCheckBox(QStringLiteral("Nur Leistungen anzeigen"), page);
+    m_shortDetail->setToolTip(QStringLiteral("Diese Option blendet die Punktzhl der Details in der Rangliste aus "));
+    m_singleLine = new QCheckBox(QStringLiteral("Alle Details auf Hauptzeile"), page);
+    m_singleLine->setToolTip(
+        QStringLiteral("Alle Detailresultate werden auf der Hauptzeile ausgegeben (max. 6 Details) "));
+    m_intro = new QLineEdit(page);
+    m_intro->setToolTip(QStringLiteral("Freistellung vor Titel (Angabe in mm)"));
+    m_intro->setMaximumWidth(80);
+    auto *options = new QGridLayout;
+    options->addWidget(m_rePrint, 0, 0);
+    options->addWidget(m_preview, 1, 0);
+    options->addWidget(m_spacer, 2, 0);
+    options->addWidget(m_shortDetail, 0, 1);
+    options->addWidget(m_singleLine, 1, 1);
+    auto *introRow = new QHBoxLayout;
+    introRow->addWidget(new QLabel(QStringLiteral("Intro"), page));
+    introRow->addWidget(m_intro);
+    introRow->addStretch();
+    options->addLayout(introRow, 2, 1);
+
+    auto *head = new QHBoxLayout;
+    head->addLayout(top, 1);
+    head->addSpacing(12);
+    head->addLayout(options, 1);
+    layout->addLayout(head);
+
+    m_listGrid = new QTableView(page);
+    m_listGrid->setObjectName(QStringLiteral("DBGridListen"));
+    m_listGrid->setToolTip(QStringLiteral("Liste mit allen verfügbaren Ranglisten"));
+    m_listGrid->setModel(m_module.listModel());
+    m_listGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listGrid->verticalHeader()->hide();
+    showColumns(m_listGrid, {{"KAT_NR", "Kat. Nr."},
+                             {"SPARTE_D", "Sparte"},
+                             {"KATEGORIE_D", "Kategorie"},
+                             {"KLASSE_D", "Klasse"},
+                             {"VERSION", "Version"},
+                             {"DATUM", "Datum "},
+                             {"HERKUNFT", "Herkunft"}});
+    m_listGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *newList = new QAction(QStringLiteral("Neue Rangliste erstellen"), m_listGrid);
+    auto *search = new QAction(QStringLiteral("Kategorie suchen"), m_listGrid);
+    search->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    search->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_listGrid->addAction(newList);
+    m_listGrid->addAction(search);
+    connect(newList, &QAction::triggered, this, [this] {
+        runGuarded(m_op, [this] { m_module.askNewList(); });
+        reselectListRow();
+    });
+    connect(search, &QAction::triggered, this, [this] {
+        runGuarded(m_op, [this] { m_module.askFindCategory(); });
+        reselectListRow();
+    });
+    connect(m_listGrid->model(), &QAbstractItemModel::modelReset, this, &KonfigInForm::reselectListRow);
+    connect(m_listGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (!m_restoringRow)
+                    m_module.setCurrentRow(current.row());
+            });
+    m_listGrid->installEventFilter(this);
+    layout->addWidget(m_listGrid, 1);
+    return page;
+}
+
+QWidget *KonfigInForm::buildEditingTab()
+{
+    auto *splitter = new QSplitter(Qt::Vertical);
+    const struct
+    {
+        Level level;
+        const char *name;
+        const char *hint;
+    } grids[] = {{Level::Title, "DBGridTitel", "Titelinformation der aktuellen Rangliste "},
+                 {Level::Position, "DBGridPos", "Liste mit allen Rangpositionen der aktuellen Rangliste"},
+                 {Level::Block, "DBGridBlock", "Liste mit allen Detailblöcken zur aktuellen Rangposition "},
+                 {Level::Detail, "DBGridDetail", "Liste mit allen Details zum aktuellen Detailblock"}};
+    for (const auto &g : grids) {
+        auto *view = new QTableView(splitter);
+        view->setObjectName(QString::fromLatin1(g.name));
+        view->setToolTip(QString::fromUtf8(g.hint));
+        if (g.level != Level::Title)
+            view->setMinimumHeight(80);
+        setUpEditingGrid(g.level, view);
+        m_grids.insert(int(g.level), view);
+    }
+    splitter->setStretchFactor(3, 1);
+    return splitter;
+}
+
+void KonfigInForm::setUpEditingGrid(Level level, QTableView *view)
+{
+    RankingTableModel *model = m_module.model(level);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    switch (level) {
+    case Level::Title: {
+        Columns columns = {{"SPARTE_D", "Sparte"},
+                           {"KATEGORIE_D", "Kategorie"},
+                           {"KLASSE_D", "Klasse"},
+                           {"SPARTE_F", "Sparte Sprache2"},
+                           {"KATEGORIE_F", "Kategorie Sprache2"},
+                           {"KLASSE_F", "Klasse Sprache2"},
+                           {"LAYOUT", "Layout"},
+                           {"DETAILS_PRO_ZEILE", "Details pro Zeile"},
+                           {"RANG_TITEL", "Rang Titel"},
+                           {"NAME1_TITEL", "Name1 Titel"},
+                           {"NAME2_TITEL", "Name2 Titel"},
+                           {"JAHRGANG_TITEL", "Diff./Jahrg. Titel"},
+                           {"VEREIN_TITEL", "Verein Titel"},
+                           {"KANTON_TITEL", "Kanton Titel"},
+                           {"PUNKTE_TITEL", "Punkte Titel"},
+                           {"AUSZEICHNUNGS_TITEL", "Auszeichnungs Titel"}};
+        static const QList<QByteArray> detailFields = [] {
+            QList<QByteArray> f;
+            for (int i = 1; i <= 15; ++i)
+                f << QByteArray("DETAIL") + QByteArray::number(i) + "_TITEL";
+            return f;
+        }();
+        static const QList<QByteArray> detailCaptions = [] {
+            QList<QByteArray> c;
+            for (int i = 1; i <= 15; ++i)
+                c << QByteArray("Detail") + QByteArray::number(i) + " Titel";
+            return c;
+        }();
+        for (int i = 0; i < 15; ++i)
+            columns.append(std::pair<const char *, const char *>(detailFields.at(i).constData(), detailCaptions.at(i).constData()));
+        columns += Columns{{"HERKUNFT", "Herkunft"}, {"VERSION", "Version"}, {"DATUM", "Datum"}};
+        showColumns(view, columns);
+        view->setItemDelegateForColumn(
+            model->fieldIndex(QStringLiteral("LAYOUT")),
+            new PickListDelegate({QStringLiteral("EINZEL"), QStringLiteral("PAAR"), QStringLiteral("TEAM"),
+                                  QStringLiteral("GRUPPE"), QStringLiteral("SPIEL"), QString()},
+                                 view));
+        QStringList perLine = {QStringLiteral("AUTO"), QStringLiteral("FLEX")};
+        for (int i = 1; i <= 20; ++i)
+            perLine << QString::number(i);
+        view->setItemDelegateForColumn(model->fieldIndex(QStringLiteral("DETAILS_PRO_ZEILE")),
+                                       new PickListDelegate(perLine, view));
+        view->setMaximumHeight(view->verticalHeader()->defaultSectionSize() * 2 +
+                               view->horizontalHeader()->sizeHint().height() + 24);
+        break;
+    }
+    case Level::Position:
+        showColumns(view, {{"RANGPOS_NR", "Position"},
+                           {"RANG", "Rang"},
+                           {"NAME1", "Name1"},
+                           {"NAME2", "Name2"},
+                           {"JAHRGANG", "Diff./Jahrg."},
+                           {"VEREIN", "Verein"},
+                           {"KANTON", "Kanton"},
+                           {"PUNKTE", "Punkte"},
+                           {"AUSZEICHNUNG", "Auszeichnung"},
+                           {"BEMERKUNGEN", "Bemerkungen"},
+                           {"VEREIN_ID", "Verein ID"},
+                           {"VERBAND_NR", "Verband Nr."},
+                           {"PREFIX", "Präfix"},
+                           {"ORT", "Ort"},
+                           {"ZUSATZ", "Zusatz"}});
+        break;
+    case Level::Block:
+        showColumns(view, {{"DETAILBLOCK_NR", "Detailblock Nr."},
+                           {"NAME1", "Name1"},
+                           {"NAME2", "Name2"},
+                           {"JAHRGANG", "Jahrgang"},
+                           {"PUNKTE", "Punkte"},
+                           {"BEMERKUNGEN", "Bemerkungen"}});
+        break;
+    case Level::Detail:
+        showColumns(view, {{"DETAILPOS_NR", "Detail Nr."},
+                           {"DETAILTEXT", "Detailtext"},
+                           {"DISZIPLIN", "Disziplin"},
+                           {"LEISTUNG", "Leistung"},
+                           {"ZUSATZWERT", "Zusatzwert"},
+                           {"ANZAHL", "Anzahl"},
+                           {"PUNKTE", "Punkte"}});
+        break;
+    }
+    connect(model, &QAbstractItemModel::modelReset, view, [view] {
+        if (view->model()->rowCount() > 0 && !view->currentIndex().isValid())
+            view->setCurrentIndex(view->model()->index(0, view->horizontalHeader()->logicalIndex(0)));
+    });
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, level](const QModelIndex &current, const QModelIndex &previous) {
+                rowChanged(level, current.row(), previous.row());
+            });
+    view->installEventFilter(this);
+}
+
+QWidget *KonfigInForm::buildRankingTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *groups = new QHBoxLayout;
+
+    auto *totals = new QGroupBox(QStringLiteral("Totale"), page);
+    auto *totalsLayout = new QVBoxLayout(totals);
+    auto *sumBox = new QGroupBox(QStringLiteral("Punktetotal"), totals);
+    m_sumAvg = radioGroup(sumBox, {QStringLiteral("Summe aller Punkte"), QStringLiteral("Durchschnitt aller Punkte")}, 1);
+    auto *formatBox = new QGroupBox(QStringLiteral("Punkteformat"), totals);
+    m_format = radioGroup(formatBox,
+                          {QStringLiteral(" Ganzzahlig #"), QStringLiteral("1 Kommastelle #.#"),
+                           QStringLiteral("2 Kommastellen #.##"), QStringLiteral("3 Kommastellen #.###")},
+                          2);
+    totalsLayout->addWidget(sumBox);
+    totalsLayout->addWidget(formatBox);
+    totalsLayout->addWidget(commandButton(
+        QStringLiteral("Total aus Details berechnen"), QStringLiteral("BitBtnTotalDetails"),
+        QStringLiteral("Berechnet Punktetotal der Details pro Detailblock und speichert das Resultat im Detailblock"),
+        totals));
+    totalsLayout->addWidget(commandButton(QStringLiteral("Total aus Blöcken berechnen"),
+                                          QStringLiteral("BitBtnTotalBlocks"),
+                                          QStringLiteral("Berechnet Punktetotal der Detailblöcke pro "
+                                                         "Ranglistenposition  und speichert das Ergebnis als Rangtotal"),
+                                          totals));
+    groups->addWidget(totals);
+
+    auto *ranking = new QGroupBox(QStringLiteral("Rangierung"), page);
+    auto *rankingLayout = new QVBoxLayout(ranking);
+    auto *sortBox = new QGroupBox(QStringLiteral("Sortierung nach Punkten"), ranking);
+    m_ascDesc = radioGroup(sortBox, {QStringLiteral("Absteigend"), QStringLiteral("Aufsteigend")}, 2);
+    m_age = new QCheckBox(QStringLiteral("Diff./Jahrg. (abst.)"), ranking);
+    rankingLayout->addWidget(sortBox);
+    rankingLayout->addWidget(m_age);
+    rankingLayout->addWidget(commandButton(QStringLiteral("Rangieren"), QStringLiteral("BitBtnRank"),
+                                           QStringLiteral("Ordnet die Posititionen nach der aktuellen Sorteirung"),
+                                           ranking));
+    rankingLayout->addWidget(commandButton(QStringLiteral("Pos als Rang"), QStringLiteral("BitBtnPosAsRank"),
+                                           QStringLiteral("Kopiert alle Postitionen in die Rangspalte"), ranking));
+    rankingLayout->addWidget(commandButton(QStringLiteral("Gleiche Ränge"), QStringLiteral("BitBtnSameRanks"),
+                                           QStringLiteral("Schreibt alle identischen Ränge in die Rangspalte"),
+                                           ranking));
+    rankingLayout->addWidget(commandButton(QStringLiteral("Zeile an Ende von Rang schieben"),
+                                           QStringLiteral("BitBtnMoveRow"),
+                                           QStringLiteral("Zeile an die letzte Position ihres Ranges verschieben"),
+                                           ranking));
+    groups->addWidget(ranking);
+
+    auto *awards = new QGroupBox(QStringLiteral("Auszeichnungen"), page);
+    auto *awardsLayout = new QVBoxLayout(awards);
+    auto *form = new QFormLayout;
+    m_art = new QLineEdit(awards);
+    m_art->setObjectName(QStringLiteral("LabeledEditArt"));
+    m_count = new QLineEdit(awards);
+    m_count->setObjectName(QStringLiteral("LabeledEditCount"));
+    form->addRow(QStringLiteral("Auszeichnungsart"), m_art);
+    form->addRow(QStringLiteral("Menge"), m_count);
+    awardsLayout->addLayout(form);
+    auto *modusBox = new QGroupBox(QStringLiteral("Auszeichnungen"), awards);
+    m_modus = radioGroup(modusBox, {QStringLiteral("%"), QStringLiteral("Anz.")}, 2);
+    awardsLayout->addWidget(modusBox);
+    awardsLayout->addWidget(commandButton(QStringLiteral("Verteilen"), QStringLiteral("BitBtnDistribute"),
+                                          QStringLiteral("Auszeichnungen in aktueller Rangliste verteilen"), awards));
+    awardsLayout->addWidget(commandButton(QStringLiteral("Alle löschen"), QStringLiteral("BitBtnClearAwards"),
+                                          QStringLiteral("Alle Auszeichnungen der aktuellen Rangliste löschen"), awards));
+    awardsLayout->addStretch();
+    groups->addWidget(awards);
+    layout->addLayout(groups);
+
+    m_caption = new QLabel(page);
+    m_caption->setAlignment(Qt::AlignCenter);
+    QFont bold = m_caption->font();
+    bold.setBold(true);
+    m_caption->setFont(bold);
+    layout->addWidget(m_caption);
+
+    m_orderGrid = new QTableView(page);
+    m_orderGrid->setObjectName(QStringLiteral("DBGridOrder"));
+    m_orderGrid->setModel(m_module.orderModel());
+    m_orderGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_orderGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_orderGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_orderGrid->verticalHeader()->hide();
+    m_orderGrid->installEventFilter(this);
+    layout->addWidget(m_orderGrid, 1);
+
+    const auto resort = [this] {
+        runGuarded(m_op, [this] {
+            const QModelIndex current = m_orderGrid->currentIndex();
+            const QVariant position = current.isValid() ? m_module.orderModel()->record(current.row()).value(
+                                                              QStringLiteral("RANGPOS_NR"))
+                                                        : QVariant();
+            reopenOrderedList();
+            for (int r = 0; r < m_module.orderModel()->rowCount(); ++r) {
+                if (m_module.orderModel()->record(r).value(QStringLiteral("RANGPOS_NR")) == position)
+                    m_orderGrid->selectRow(r);
+            }
+        });
+    };
+    connect(m_ascDesc, &QButtonGroup::idClicked, this, resort);
+    connect(m_age, &QCheckBox::clicked, this, resort);
+    return page;
+}
+
+QWidget *KonfigInForm::buildToolBar()
+{
+    auto *bar = new QWidget(this);
+    auto *layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 4, 0, 0);
+    const auto navigate = [this](int how) {
+        QTableView *view = m_activeGrid;
+        if (!view || view->model()->rowCount() == 0)
+            return;
+        const int last = view->model()->rowCount() - 1;
+        const int row = view->currentIndex().row();
+        const int target = how == 0 ? 0 : how == 1 ? std::max(0, row - 1) : how == 2 ? std::min(last, row + 1) : last;
+        const int column = view->currentIndex().isValid() ? view->currentIndex().column()
+                                                          : view->horizontalHeader()->logicalIndex(0);
+        view->setCurrentIndex(view->model()->index(target, column));
+    };
+    const struct
+    {
+        const char *caption;
+        const char *name;
+        std::function<void()> action;
+        QKeySequence key;
+    } tools[] = {
+        {"Erster", "NavFirst", [=] { navigate(0); }, {}},
+        {"Vorheriger", "NavPrior", [=] { navigate(1); }, {}},
+        {"Nächster", "NavNext", [=] { navigate(2); }, {}},
+        {"Letzter", "NavLast", [=] { navigate(3); }, {}},
+        {"Einfügen", "NavInsert", [this] { insertRow(); }, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"Löschen", "NavDelete", [this] { deleteRow(); }, {}},
+        {"Abbrechen", "NavCancel", [this] { cancelRow(); }, {}},
+        {"Übernehmen", "NavPost", [this] { postRow(); }, QKeySequence(Qt::CTRL | Qt::Key_S)},
+    };
+    for (const auto &t : tools) {
+        auto *button = new QPushButton(QString::fromUtf8(t.caption), bar);
+        button->setObjectName(QString::fromLatin1(t.name));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+        if (!t.key.isEmpty())
+            button->setShortcut(t.key);
+        const auto action = t.action;
+        connect(button, &QPushButton::clicked, this, [this, action] { runGuarded(m_op, action); });
+        layout->addWidget(button);
+    }
+    layout->addStretch();
+    auto *ok = new QPushButton(QStringLiteral("&OK"), bar);
+    ok->setObjectName(QStringLiteral("BitBtnOk"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("&Abbrechen"), bar);
+    cancel->setObjectName(QStringLiteral("BitBtnCancel"));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(ok);
+    layout->addWidget(cancel);
+    return bar;
+}
+
+QTableView *KonfigInForm::grid(Level level) const
+{
+    return m_grids.value(int(level));
+}
+
+QPushButton *KonfigInForm::button(const QString &objectName) const
+{
+    return findChild<QPushButton *>(objectName);
+}
+
+QString KonfigInForm::captionText() const
+{
+    return m_caption->text();
+}
+
+void KonfigInForm::reselectListRow()
+{
+    m_restoringRow = true;
+    const int row = m_module.currentRow();
+    if (row >= 0)
+        m_listGrid->selectRow(row);
+    else
+        m_listGrid->clearSelection();
+    m_restoringRow = false;
+}
+
+void KonfigInForm::rowChanged(Level level, int current, int previous)
+{
+    if (m_restoringRow)
+        return;
+    RankingTableModel *model = m_module.model(level);
+    // Leaving a row posts what was typed in it and in the levels below it.
+    if (previous >= 0 && previous != current) {
+        bool posted = true;
+        for (int l = int(Level::Detail); l >= int(level) && posted; --l)
+            posted = runGuarded(m_op, [this, l] { m_module.model(Level(l))->post(); });
+        if (!posted) {
+            QTableView *view = grid(level);
+            const int column = view->currentIndex().column();
+            QTimer::singleShot(0, this, [this, view, previous, column] {
+                m_restoringRow = true;
+                view->setCurrentIndex(view->model()->index(previous, std::max(0, column)));
+                m_restoringRow = false;
+            });
+            return;
+        }
+    }
+    Q_UNUSED(model);
+    if (level == Level::Position)
+        m_module.setCurrentPosition(current);
+    else if (level == Level::Block)
+        m_module.setCurrentBlock(current);
+}
+
+void KonfigInForm::insertRow()
+{
+    QTableView *view = m_activeGrid;
+    if (!view || view == m_listGrid || view == m_orderGrid)
+        return;
+    auto *model = static_cast<RankingTableModel *>(view->model());
+    if (!model->isLinked())
+        return;
+    model->post();
+    const int row = model->rowCount();
+    model->insertRow(row);
+    const int column = view->horizontalHeader()->logicalIndex(0);
+    view->setCurrentIndex(model->index(row, column));
+    view->edit(view->currentIndex());
+}
+
+void KonfigInForm::deleteRow(bool askGridQuestion)
+{
+    QTableView *view = m_activeGrid;
+    if (!view || view == m_listGrid || view == m_orderGrid || !view->currentIndex().isValid())
+        return;
+    if (askGridQuestion &&
+        m_op.ask(QStringLiteral("Datensatz löschen?"), {Button::Ok, Button::Cancel}) != Button::Ok)
+        return;
+    if (!m_op.confirm(QStringLiteral("Wollen Sie den aktuellen Datensatz wirklich löschen?")))
+        return;
+    auto *model = static_cast<RankingTableModel *>(view->model());
+    const int row = view->currentIndex().row();
+    if (!model->removeRow(row) || !model->submitAll()) {
+        const QString message = model->lastError().databaseText();
+        model->revertAll();
+        throw EngineError(message.isEmpty() ? model->lastError().text() : message, QString());
+    }
+    model->select();
+}
+
+void KonfigInForm::postRow()
+{
+    if (m_activeGrid && m_grids.key(m_activeGrid, -1) >= 0)
+        static_cast<RankingTableModel *>(m_activeGrid->model())->post();
+}
+
+void KonfigInForm::cancelRow()
+{
+    if (m_activeGrid && m_grids.key(m_activeGrid, -1) >= 0)
+        static_cast<RankingTableModel *>(m_activeGrid->model())->revertAll();
+}
+
+void KonfigInForm::reopenOrderedList()
+{
+    m_module.openOrderedList(KonfigDataModule::orderByLine(ascending(), byAge()));
+    showColumns(m_orderGrid, {{"RANGPOS_NR", "Position"},
+                              {"RANG", "Rang"},
+                              {"PUNKTE", "Punkte"},
+                              {"NAME1", "Name1"},
+                              {"NAME2", "Name2"},
+                              {"JAHRGANG", "Jahrgang"},
+                              {"VEREIN", "Verein"},
+                              {"KANTON", "Kanton"},
+                              {"AUSZEICHNUNG", "Auszeichnung"}});
+    fitColumns(m_orderGrid);
+}
+
+void KonfigInForm::tabChanged(int index)
+{
+    runGuarded(m_op, [&] {
+        if (m_previousTab == Erfassen && index != Erfassen)
+            m_module.closeEditing(true);
+        m_previousTab = index;
+        if (index == Erfassen) {
+            m_module.openEditing();
+        } else if (index == Rangieren) {
+            m_caption->setText(m_module.captionLine());
+            reopenOrderedList();
+        } else {
+            m_module.refreshLists();
+            reselectListRow();
+        }
+    });
+}
+
+void KonfigInForm::showEvent(QShowEvent *event)
+{
+    m_module.refreshLists();
+    reselectListRow();
+    const QSignalBlocker block(m_tabs);
+    m_tabs->setCurrentIndex(Auswahl);
+    m_previousTab = Auswahl;
+    QDialog::showEvent(event);
+}
+
+void KonfigInForm::done(int result)
+{
+    // "&OK" posts pending edits and stays open when that fails; every other way
+    // of closing discards them.
+    if (result == QDialog::Accepted) {
+        if (!runGuarded(m_op, [this] { m_module.postAll(); }))
+            return;
+    } else {
+        m_module.discardAll();
+    }
+    if (m_previousTab == Erfassen)
+        m_module.closeEditing(result == QDialog::Accepted);
+    QDialog::done(result);
+}
+
+bool KonfigInForm::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *view = qobject_cast<QTableView *>(watched);
+    if (view && event->type() == QEvent::Resize) {
+        QTimer::singleShot(0, view, [this, view] { fitColumns(view); });
+    } else if (view && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier && m_grids.key(view, -1) >= 0) {
+            m_activeGrid = view;
+            runGuarded(m_op, [this] { deleteRow(true); });
+            return true;
+        }
+    } else if (view == m_orderGrid && event->type() == QEvent::MouseButtonDblClick) {
+        // The move of the double-clicked row is wired with the ranking operations.
+        return false;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void KonfigInForm::fitColumns(QTableView *view)
+{
+    const QList<int> columns = visibleLogicalColumns(view);
+    if (columns.isEmpty())
+        return;
+    QList<int> widths;
+    for (const int c : columns)
+        widths << view->columnWidth(c);
+    const int usable = view->viewport()->width();
+    QList<int> fitted;
+    if (view == grid(Level::Title) || view == grid(Level::Position)) {
+        auto it = m_narrowestLast.find(view);
+        if (it == m_narrowestLast.end())
+            it = m_narrowestLast.insert(view, widths.last());
+        fitted = columns::fitLastColumn(widths, usable, *it);
+    } else {
+        fitted = columns::fitProportional(widths, usable);
+    }
+    for (int i = 0; i < columns.size(); ++i)
+        view->setColumnWidth(columns.at(i), fitted.at(i));
+}
+
+QString KonfigInForm::awardText() const { return m_art->text(); }
+bool KonfigInForm::preview() const { return m_preview->isChecked(); }
+bool KonfigInForm::rankSeparators() const { return m_spacer->isChecked(); }
+bool KonfigInForm::shortDetail() const { return m_shortDetail->isChecked(); }
+bool KonfigInForm::singleLine() const { return m_singleLine->isChecked(); }
+bool KonfigInForm::rePrint() const { return m_rePrint->isChecked(); }
+QString KonfigInForm::intro() const { return m_intro->text(); }
+bool KonfigInForm::ascending() const { return m_ascDesc->checkedId() == 1; }
+bool KonfigInForm::byAge() const { return m_age->isChecked(); }
+
+void KonfigInForm::loadSettings()
+{
+    const auto radio = [this](QButtonGroup *group, const char *key) {
+        const int index = m_ini.readInt(kOptions, QString::fromLatin1(key), 0);
+        if (QAbstractButton *b = group->button(index))
+            b->setChecked(true);
+    };
+    radio(m_sumAvg, "RadioGroupSumAvg");
+    radio(m_format, "RadioGroupFormat");
+    radio(m_modus, "RadioGroupModus");
+    radio(m_ascDesc, "RadioGroupAscDesc");
+    m_art->setText(m_ini.readString(kOptions, QStringLiteral("LabeledEditArt")));
+    m_count->setText(m_ini.readString(kOptions, QStringLiteral("LabeledEditCount")));
+    m_intro->setText(m_ini.readString(kOptions, QStringLiteral("LabeledEditIntro")));
+    const auto check = [this](QCheckBox *box, const char *key, int fallback) {
+        box->setChecked(m_ini.readInt(kOptions, QString::fromLatin1(key), fallback) == 1);
+    };
+    check(m_rePrint, "CheckBoxRePrint", 1);
+    check(m_preview, "CheckBoxPreview", 1);
+    check(m_spacer, "CheckBoxSpacer", 1);
+    check(m_shortDetail, "CheckBoxShortDetail", 0);
+    check(m_singleLine, "CheckBoxSingleLine", 0);
+    check(m_age, "CheckBoxAge", 0);
+    m_pdfPath = m_ini.readString(kOptions, QStringLiteral("PDF-Path"), m_programDirectory + QStringLiteral("PDF-Temp/"));
+    if (!m_pdfPath.isEmpty() && !QDir().mkpath(m_pdfPath))
+        m_pdfPath.clear();
+}
+
+void KonfigInForm::storeSettings()
+{
+    m_ini.writeInt(kOptions, QStringLiteral("RadioGroupSumAvg"), m_sumAvg->checkedId());
+    m_ini.writeInt(kOptions, QStringLiteral("RadioGroupFormat"), m_format->checkedId());
+    m_ini.writeInt(kOptions, QStringLiteral("RadioGroupModus"), m_modus->checkedId());
+    m_ini.writeInt(kOptions, QStringLiteral("RadioGroupAscDesc"), m_ascDesc->checkedId());
+    m_ini.writeString(kOptions, QStringLiteral("LabeledEditArt"), m_art->text());
+    m_ini.writeString(kOptions, QStringLiteral("LabeledEditIntro"), m_intro->text());
+    m_ini.writeString(kOptions, QStringLiteral("LabeledEditCount"), m_count->text());
+    for (const auto &[box, key] : {std::pair{m_rePrint, "CheckBoxRePrint"}, std::pair{m_preview, "CheckBoxPreview"},
+                                   std::pair{m_shortDetail, "CheckBoxShortDetail"},
+                                   std::pair{m_singleLine, "CheckBoxSingleLine"}, std::pair{m_spacer, "CheckBoxSpacer"},
+                                   std::pair{m_age, "CheckBoxAge"}})
+        m_ini.writeInt(kOptions, QString::fromLatin1(key), box->isChecked() ? 1 : 0);
+    m_ini.writeString(kOptions, QStringLiteral("PDF-Path"), m_pdfPath);
+    GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).store(this);
+}
+
+} // namespace rq::ranking

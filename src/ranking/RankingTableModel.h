@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QSqlTableModel>
+#include <QStringList>
+
+#include <functional>
+
+namespace rq::ranking {
+
+// An editable table of the ranking-list editor, showing the rows of its
+// master's current row. A new row gets its link fields from the master. An
+// update runs together with its follow-up statements (the renumbering of
+// children) in one transaction: when one of them fails nothing changes and the
+// row stays in the model for correction.
+class RankingTableModel : public QSqlTableModel
+{
+    Q_OBJECT
+
+public:
+    // The follow-up statements of an update, from the row's stored values and
+    // its new values; each statement is a list of lines.
+    using FollowUps = std::function<QList<QStringList>(const QSqlRecord &stored, const QSqlRecord &values)>;
+    // Runs one statement; throws EngineError after telling the operator.
+    using Runner = std::function<void(const QStringList &lines)>;
+
+    RankingTableModel(QObject *parent, const QSqlDatabase &db, const QString &table,
+                      const QStringList &linkFields, const QString &orderField);
+
+    // Shows the rows whose link fields equal `values`; no values shows nothing.
+    void link(const QVariantList &values);
+    const QVariantList &linkValues() const { return m_linkValues; }
+    bool isLinked() const { return !m_linkValues.isEmpty(); }
+
+    void setFollowUps(FollowUps followUps, Runner runner);
+
+    // Posts pending changes. Throws EngineError with the engine's message.
+    void post();
+    bool hasPendingChanges() const { return isDirty(); }
+
+protected:
+    bool updateRowInTable(int row, const QSqlRecord &values) override;
+    QString orderByClause() const override;
+
+private:
+    QStringList m_linkFields;
+    QVariantList m_linkValues;
+    QString m_orderField;
+    FollowUps m_followUps;
+    Runner m_runner;
+};
+
+} // namespace rq::ranking
