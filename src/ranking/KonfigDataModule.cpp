@@ -144,8 +144,8 @@ void KonfigDataModule::setCurrentPosition(int row)
             link = {r.value(QStringLiteral("KAT_NR")), r.value(QStringLiteral("KLASSE_NR")),
                     r.value(QStringLiteral("RANGPOS_NR"))};
     }
-    m_blocks->link(link);
     m_details->link({});
+    m_blocks->link(link);
 }
 
 void KonfigDataModule::setCurrentBlock(int row)

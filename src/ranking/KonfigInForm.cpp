@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QSqlError>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
@@ -33,6 +33,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace rq::ranking {
@@ -108,6 +109,8 @@ QButtonGroup *radioGroup(QGroupBox *box, const QStringList &captions, int column
 {
     auto *group = new QButtonGroup(box);
     auto *layout = new QGridLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setVerticalSpacing(0);
     const int rows = int((captions.size() + columns - 1) / columns);
     for (int i = 0; i < captions.size(); ++i) {
         auto *radio = new QRadioButton(captions.at(i), box);
@@ -141,7 +144,7 @@ KonfigInForm::KonfigInForm(KonfigDataModule &module, Operator &op, IniFile &ini,
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Rangliste"));
     setMinimumSize(640, 480);
-    resize(820, 600);
+    resize(760, 540);
 
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(buildSelectionTab(), QStringLiteral("Auswahl"));
@@ -206,22 +209,20 @@ QWidget *KonfigInForm::buildSelectionTab()
     m_intro = new QLineEdit(page);
     m_intro->setToolTip(QStringLiteral("Freistellung vor Titel (Angabe in mm)"));
     m_intro->setMaximumWidth(80);
-    auto *options = new QGridLayout;
-    options->addWidget(m_rePrint, 0, 0);
-    options->addWidget(m_preview, 1, 0);
-    options->addWidget(m_spacer, 2, 0);
-    options->addWidget(m_shortDetail, 0, 1);
-    options->addWidget(m_singleLine, 1, 1);
+    auto *options = new QVBoxLayout;
+    options->setSpacing(0);
+    for (QCheckBox *box : {m_rePrint, m_preview, m_spacer, m_shortDetail, m_singleLine})
+        options->addWidget(box);
     auto *introRow = new QHBoxLayout;
     introRow->addWidget(new QLabel(QStringLiteral("Intro"), page));
     introRow->addWidget(m_intro);
     introRow->addStretch();
-    options->addLayout(introRow, 2, 1);
+    options->addLayout(introRow);
 
     auto *head = new QHBoxLayout;
-    head->addLayout(top, 1);
-    head->addSpacing(12);
-    head->addLayout(options, 1);
+    head->addLayout(top, 3);
+    head->addSpacing(8);
+    head->addLayout(options, 2);
     layout->addLayout(head);
 
     m_listGrid = new QTableView(page);
@@ -232,6 +233,7 @@ QWidget *KonfigInForm::buildSelectionTab()
     m_listGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listGrid->verticalHeader()->hide();
+    m_listGrid->verticalHeader()->setDefaultSectionSize(m_listGrid->fontMetrics().height() + 6);
     showColumns(m_listGrid, {{"KAT_NR", "Kat. Nr."},
                              {"SPARTE_D", "Sparte"},
                              {"KATEGORIE_D", "Kategorie"},
@@ -286,7 +288,9 @@ QWidget *KonfigInForm::buildEditingTab()
         setUpEditingGrid(g.level, view);
         m_grids.insert(int(g.level), view);
     }
-    splitter->setStretchFactor(3, 1);
+    for (int i = 0; i < 4; ++i)
+        splitter->setStretchFactor(i, i == 0 ? 0 : 1);
+    splitter->setSizes({70, 200, 120, 160});
     return splitter;
 }
 
@@ -341,8 +345,6 @@ void KonfigInForm::setUpEditingGrid(Level level, QTableView *view)
             perLine << QString::number(i);
         view->setItemDelegateForColumn(model->fieldIndex(QStringLiteral("DETAILS_PRO_ZEILE")),
                                        new PickListDelegate(perLine, view));
-        view->setMaximumHeight(view->verticalHeader()->defaultSectionSize() * 2 +
-                               view->horizontalHeader()->sizeHint().height() + 24);
         break;
     }
     case Level::Position:
@@ -380,6 +382,8 @@ void KonfigInForm::setUpEditingGrid(Level level, QTableView *view)
                            {"PUNKTE", "Punkte"}});
         break;
     }
+    if (level == Level::Title || level == Level::Position)
+        view->resizeColumnsToContents();  // every caption readable; the last column takes the rest
     connect(model, &QAbstractItemModel::modelReset, view, [view] {
         if (view->model()->rowCount() > 0 && !view->currentIndex().isValid())
             view->setCurrentIndex(view->model()->index(0, view->horizontalHeader()->logicalIndex(0)));
@@ -399,19 +403,22 @@ QWidget *KonfigInForm::buildRankingTab()
 
     auto *totals = new QGroupBox(QStringLiteral("Totale"), page);
     auto *totalsLayout = new QVBoxLayout(totals);
+    totalsLayout->setContentsMargins(6, 6, 6, 6);
+    totalsLayout->setSpacing(3);
     auto *sumBox = new QGroupBox(QStringLiteral("Punktetotal"), totals);
     m_sumAvg = radioGroup(sumBox, {QStringLiteral("Summe aller Punkte"), QStringLiteral("Durchschnitt aller Punkte")}, 1);
     auto *formatBox = new QGroupBox(QStringLiteral("Punkteformat"), totals);
     m_format = radioGroup(formatBox,
                           {QStringLiteral(" Ganzzahlig #"), QStringLiteral("1 Kommastelle #.#"),
                            QStringLiteral("2 Kommastellen #.##"), QStringLiteral("3 Kommastellen #.###")},
-                          2);
+                          1);
     totalsLayout->addWidget(sumBox);
     totalsLayout->addWidget(formatBox);
     totalsLayout->addWidget(commandButton(
         QStringLiteral("Total aus Details berechnen"), QStringLiteral("BitBtnTotalDetails"),
         QStringLiteral("Berechnet Punktetotal der Details pro Detailblock und speichert das Resultat im Detailblock"),
         totals));
+    totalsLayout->addStretch();
     totalsLayout->addWidget(commandButton(QStringLiteral("Total aus Blöcken berechnen"),
                                           QStringLiteral("BitBtnTotalBlocks"),
                                           QStringLiteral("Berechnet Punktetotal der Detailblöcke pro "
@@ -421,6 +428,8 @@ QWidget *KonfigInForm::buildRankingTab()
 
     auto *ranking = new QGroupBox(QStringLiteral("Rangierung"), page);
     auto *rankingLayout = new QVBoxLayout(ranking);
+    rankingLayout->setContentsMargins(6, 6, 6, 6);
+    rankingLayout->setSpacing(3);
     auto *sortBox = new QGroupBox(QStringLiteral("Sortierung nach Punkten"), ranking);
     m_ascDesc = radioGroup(sortBox, {QStringLiteral("Absteigend"), QStringLiteral("Aufsteigend")}, 2);
     m_age = new QCheckBox(QStringLiteral("Diff./Jahrg. (abst.)"), ranking);
@@ -438,17 +447,24 @@ QWidget *KonfigInForm::buildRankingTab()
                                            QStringLiteral("BitBtnMoveRow"),
                                            QStringLiteral("Zeile an die letzte Position ihres Ranges verschieben"),
                                            ranking));
+    rankingLayout->addStretch();
     groups->addWidget(ranking);
 
     auto *awards = new QGroupBox(QStringLiteral("Auszeichnungen"), page);
     auto *awardsLayout = new QVBoxLayout(awards);
-    auto *form = new QFormLayout;
+    awardsLayout->setContentsMargins(6, 6, 6, 6);
+    awardsLayout->setSpacing(3);
+    auto *form = new QVBoxLayout;
     m_art = new QLineEdit(awards);
     m_art->setObjectName(QStringLiteral("LabeledEditArt"));
+    m_art->setMinimumWidth(100);
     m_count = new QLineEdit(awards);
     m_count->setObjectName(QStringLiteral("LabeledEditCount"));
-    form->addRow(QStringLiteral("Auszeichnungsart"), m_art);
-    form->addRow(QStringLiteral("Menge"), m_count);
+    m_count->setMinimumWidth(50);
+    form->addWidget(new QLabel(QStringLiteral("Auszeichnungsart"), awards));
+    form->addWidget(m_art);
+    form->addWidget(new QLabel(QStringLiteral("Menge"), awards));
+    form->addWidget(m_count);
     awardsLayout->addLayout(form);
     auto *modusBox = new QGroupBox(QStringLiteral("Auszeichnungen"), awards);
     m_modus = radioGroup(modusBox, {QStringLiteral("%"), QStringLiteral("Anz.")}, 2);
@@ -475,6 +491,7 @@ QWidget *KonfigInForm::buildRankingTab()
     m_orderGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_orderGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_orderGrid->verticalHeader()->hide();
+    m_orderGrid->verticalHeader()->setDefaultSectionSize(m_orderGrid->fontMetrics().height() + 6);
     m_orderGrid->installEventFilter(this);
     layout->addWidget(m_orderGrid, 1);
 
@@ -501,6 +518,7 @@ QWidget *KonfigInForm::buildToolBar()
     auto *bar = new QWidget(this);
     auto *layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 4, 0, 0);
+    layout->setSpacing(2);
     const auto navigate = [this](int how) {
         QTableView *view = m_activeGrid;
         if (!view || view->model()->rowCount() == 0)
@@ -516,27 +534,32 @@ QWidget *KonfigInForm::buildToolBar()
     {
         const char *caption;
         const char *name;
+        QStyle::StandardPixmap icon;
         std::function<void()> action;
         QKeySequence key;
     } tools[] = {
-        {"Erster", "NavFirst", [=] { navigate(0); }, {}},
-        {"Vorheriger", "NavPrior", [=] { navigate(1); }, {}},
-        {"Nächster", "NavNext", [=] { navigate(2); }, {}},
-        {"Letzter", "NavLast", [=] { navigate(3); }, {}},
-        {"Einfügen", "NavInsert", [this] { insertRow(); }, QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {"Löschen", "NavDelete", [this] { deleteRow(); }, {}},
-        {"Abbrechen", "NavCancel", [this] { cancelRow(); }, {}},
-        {"Übernehmen", "NavPost", [this] { postRow(); }, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Erster", "NavFirst", QStyle::SP_MediaSkipBackward, [=] { navigate(0); }, {}},
+        {"Vorheriger", "NavPrior", QStyle::SP_MediaSeekBackward, [=] { navigate(1); }, {}},
+        {"Nächster", "NavNext", QStyle::SP_MediaSeekForward, [=] { navigate(2); }, {}},
+        {"Letzter", "NavLast", QStyle::SP_MediaSkipForward, [=] { navigate(3); }, {}},
+        {"Einfügen", "NavInsert", QStyle::SP_FileDialogNewFolder, [this] { insertRow(); }, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"Löschen", "NavDelete", QStyle::SP_TrashIcon, [this] { deleteRow(); }, {}},
+        {"Abbrechen", "NavCancel", QStyle::SP_DialogCancelButton, [this] { cancelRow(); }, {}},
+        {"Übernehmen", "NavPost", QStyle::SP_DialogApplyButton, [this] { postRow(); }, QKeySequence(Qt::CTRL | Qt::Key_S)},
     };
     for (const auto &t : tools) {
-        auto *button = new QPushButton(QString::fromUtf8(t.caption), bar);
+        // Icons with the captions as hints, so the bar fits the narrowest window.
+        auto *button = new QToolButton(bar);
+        const QString caption = QString::fromUtf8(t.caption);
+        button->setIcon(style()->standardIcon(t.icon));
+        button->setText(caption);
+        button->setToolTip(t.key.isEmpty() ? caption : caption + QStringLiteral(" (") + t.key.toString() + u')');
         button->setObjectName(QString::fromLatin1(t.name));
         button->setFocusPolicy(Qt::NoFocus);
-        button->setAutoDefault(false);
         if (!t.key.isEmpty())
             button->setShortcut(t.key);
         const auto action = t.action;
-        connect(button, &QPushButton::clicked, this, [this, action] { runGuarded(m_op, action); });
+        connect(button, &QToolButton::clicked, this, [this, action] { runGuarded(m_op, action); });
         layout->addWidget(button);
     }
     layout->addStretch();
@@ -740,7 +763,8 @@ void KonfigInForm::fitColumns(QTableView *view)
     QList<int> widths;
     for (const int c : columns)
         widths << view->columnWidth(c);
-    const int usable = view->viewport()->width();
+    // A pixel of slack keeps rounding from calling up a horizontal scroll bar.
+    const int usable = view->viewport()->width() - 2;
     QList<int> fitted;
     if (view == grid(Level::Title) || view == grid(Level::Position)) {
         auto it = m_narrowestLast.find(view);
