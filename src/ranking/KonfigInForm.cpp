@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QRadioButton>
 #include <QSplitter>
 #include <QStyle>
@@ -206,7 +207,13 @@ QWidget *KonfigInForm::buildSelectionTab()
     m_singleLine = new QCheckBox(QStringLiteral("Alle Details auf Hauptzeile"), page);
     m_singleLine->setToolTip(
         QStringLiteral("Alle Detailresultate werden auf der Hauptzeile ausgegeben (max. 6 Details) "));
+    m_rePrint->setObjectName(QStringLiteral("CheckBoxRePrint"));
+    m_preview->setObjectName(QStringLiteral("CheckBoxPreview"));
+    m_spacer->setObjectName(QStringLiteral("CheckBoxSpacer"));
+    m_shortDetail->setObjectName(QStringLiteral("CheckBoxShortDetail"));
+    m_singleLine->setObjectName(QStringLiteral("CheckBoxSingleLine"));
     m_intro = new QLineEdit(page);
+    m_intro->setObjectName(QStringLiteral("LabeledEditIntro"));
     m_intro->setToolTip(QStringLiteral("Freistellung vor Titel (Angabe in mm)"));
     m_intro->setMaximumWidth(80);
     auto *options = new QVBoxLayout;
@@ -433,6 +440,7 @@ QWidget *KonfigInForm::buildRankingTab()
     auto *sortBox = new QGroupBox(QStringLiteral("Sortierung nach Punkten"), ranking);
     m_ascDesc = radioGroup(sortBox, {QStringLiteral("Absteigend"), QStringLiteral("Aufsteigend")}, 2);
     m_age = new QCheckBox(QStringLiteral("Diff./Jahrg. (abst.)"), ranking);
+    m_age->setObjectName(QStringLiteral("CheckBoxAge"));
     rankingLayout->addWidget(sortBox);
     rankingLayout->addWidget(m_age);
     rankingLayout->addWidget(commandButton(QStringLiteral("Rangieren"), QStringLiteral("BitBtnRank"),
@@ -607,8 +615,9 @@ void KonfigInForm::rowChanged(Level level, int current, int previous)
     if (m_restoringRow)
         return;
     RankingTableModel *model = m_module.model(level);
-    // Leaving a row posts what was typed in it and in the levels below it.
-    if (previous >= 0 && previous != current) {
+    // Leaving a row posts what was typed in it and in the levels below it; a
+    // row just inserted is posted when it is left in turn.
+    if (previous >= 0 && previous != current && !m_inserting) {
         bool posted = true;
         for (int l = int(Level::Detail); l >= int(level) && posted; --l)
             posted = runGuarded(m_op, [this, l] { m_module.model(Level(l))->post(); });
@@ -624,10 +633,16 @@ void KonfigInForm::rowChanged(Level level, int current, int previous)
         }
     }
     Q_UNUSED(model);
+    refreshLinks(level);
+}
+
+void KonfigInForm::refreshLinks(Level level)
+{
+    const int row = grid(level)->currentIndex().row();
     if (level == Level::Position)
-        m_module.setCurrentPosition(current);
+        m_module.setCurrentPosition(row);
     else if (level == Level::Block)
-        m_module.setCurrentBlock(current);
+        m_module.setCurrentBlock(row);
 }
 
 void KonfigInForm::insertRow()
@@ -640,10 +655,12 @@ void KonfigInForm::insertRow()
         return;
     model->post();
     const int row = model->rowCount();
+    m_inserting = true;
+    const auto done = qScopeGuard([this] { m_inserting = false; });
     model->insertRow(row);
     const int column = view->horizontalHeader()->logicalIndex(0);
     view->setCurrentIndex(model->index(row, column));
-    view->edit(view->currentIndex());
+    view->setFocus();
 }
 
 void KonfigInForm::deleteRow(bool askGridQuestion)
@@ -666,10 +683,23 @@ void KonfigInForm::deleteRow(bool askGridQuestion)
     model->select();
 }
 
+void KonfigInForm::commitEditor(QTableView *view)
+{
+    // The delegate takes an open editor's text over when the editor loses the focus.
+    QWidget *focus = QApplication::focusWidget();
+    if (view && focus && focus != view && view->isAncestorOf(focus))
+        view->setFocus();
+}
+
 void KonfigInForm::postRow()
 {
-    if (m_activeGrid && m_grids.key(m_activeGrid, -1) >= 0)
-        static_cast<RankingTableModel *>(m_activeGrid->model())->post();
+    const int level = m_activeGrid ? m_grids.key(m_activeGrid, -1) : -1;
+    if (level < 0)
+        return;
+    commitEditor(m_activeGrid);
+    static_cast<RankingTableModel *>(m_activeGrid->model())->post();
+    // A position or block posted with its number now has children to show.
+    refreshLinks(Level(level));
 }
 
 void KonfigInForm::cancelRow()
@@ -726,6 +756,7 @@ void KonfigInForm::done(int result)
     // "&OK" posts pending edits and stays open when that fails; every other way
     // of closing discards them.
     if (result == QDialog::Accepted) {
+        commitEditor(m_activeGrid);
         if (!runGuarded(m_op, [this] { m_module.postAll(); }))
             return;
     } else {

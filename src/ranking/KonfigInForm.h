@@ -78,6 +78,8 @@ private:
     void setUpEditingGrid(Level level, QTableView *view);
     void tabChanged(int index);
     void rowChanged(Level level, int current, int previous);
+    void refreshLinks(Level level);
+    void commitEditor(QTableView *view);
     void fitColumns(QTableView *view);
     void loadSettings();
     void storeSettings();
@@ -90,6 +92,7 @@ private:
     QString m_pdfPath;
     int m_previousTab = Auswahl;
     bool m_restoringRow = false;
+    bool m_inserting = false;
 
     QTabWidget *m_tabs = nullptr;
     QTableView *m_listGrid = nullptr;

@@ -38,6 +38,8 @@ RankingTableModel::RankingTableModel(QObject *parent, const QSqlDatabase &db, co
 
 void RankingTableModel::link(const QVariantList &values)
 {
+    if (values == m_linkValues && !filter().isEmpty())
+        return;  // already showing these rows; keep pending edits
     revertAll();
     m_linkValues = values;
     if (values.isEmpty()) {

@@ -27,6 +27,7 @@ public:
                       const QStringList &linkFields, const QString &orderField);
 
     // Shows the rows whose link fields equal `values`; no values shows nothing.
+    // Linking to the rows already shown changes nothing.
     void link(const QVariantList &values);
     const QVariantList &linkValues() const { return m_linkValues; }
     bool isLinked() const { return !m_linkValues.isEmpty(); }
