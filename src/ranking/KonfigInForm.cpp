@@ -115,6 +115,7 @@ QButtonGroup *radioGroup(QGroupBox *box, const QStringList &captions, int column
     const int rows = int((captions.size() + columns - 1) / columns);
     for (int i = 0; i < captions.size(); ++i) {
         auto *radio = new QRadioButton(captions.at(i), box);
+        radio->setObjectName(captions.at(i));
         group->addButton(radio, i);
         layout->addWidget(radio, i % rows, i / rows);
     }
@@ -139,6 +140,7 @@ KonfigInForm::KonfigInForm(KonfigDataModule &module, Operator &op, IniFile &ini,
                           Qt::WindowMaximizeButtonHint)
     , m_module(module)
     , m_op(op)
+    , m_operations(module, op)
     , m_ini(ini)
     , m_programDirectory(programDirectory)
 {
@@ -167,8 +169,76 @@ KonfigInForm::KonfigInForm(KonfigDataModule &module, Operator &op, IniFile &ini,
         }
     });
 
+    wireRankingCommands();
     loadSettings();
     GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).restore(this);
+}
+
+void KonfigInForm::wireRankingCommands()
+{
+    const auto wire = [this](const char *name, std::function<int(int)> command) {
+        connect(button(QString::fromLatin1(name)), &QPushButton::clicked, this,
+                [this, command] { runOnOrderedList(command); });
+    };
+    wire("BitBtnRank", [this](int current) {
+        const auto wait = m_op.waitCursor();
+        return m_operations.rankAndRenumber(sortSettings(), current);
+    });
+    wire("BitBtnPosAsRank", [this](int) { return m_operations.positionAsRank(sortSettings()), -1; });
+    wire("BitBtnSameRanks", [this](int) { return m_operations.sameRanks(sortSettings()), -1; });
+    wire("BitBtnMoveRow", [this](int current) {
+        return current < 0 ? -1 : m_operations.moveToEndOfRank(sortSettings(), current, false);
+    });
+    wire("BitBtnDistribute", [this](int) {
+        m_operations.distributeAwards(sortSettings(), m_count->text(), m_modus->checkedId() == 1, m_art->text());
+        return -1;
+    });
+    wire("BitBtnClearAwards", [this](int) { return m_operations.clearAwards(sortSettings()), -1; });
+    wire("BitBtnTotalDetails", [this](int) {
+        return m_operations.blockTotals(sortSettings(), m_sumAvg->checkedId() == 1, m_format->checkedId()), -1;
+    });
+    wire("BitBtnTotalBlocks", [this](int) {
+        return m_operations.positionTotals(sortSettings(), m_sumAvg->checkedId() == 1, m_format->checkedId()), -1;
+    });
+    connect(m_orderGrid, &QTableView::doubleClicked, this, [this] {
+        runOnOrderedList([this](int current) {
+            return current < 0 ? -1 : m_operations.moveToEndOfRank(sortSettings(), current, true);
+        });
+    });
+}
+
+void KonfigInForm::runOnOrderedList(const std::function<int(int)> &command)
+{
+    const int current = currentOrderedPosition();
+    m_orderGrid->setUpdatesEnabled(false);
+    int reselect = -1;
+    runGuarded(m_op, [&] { reselect = command(current); });
+    m_orderGrid->setUpdatesEnabled(true);
+    selectOrderedPosition(reselect == -1 ? current : reselect);
+}
+
+SortSettings KonfigInForm::sortSettings() const
+{
+    return {ascending(), byAge()};
+}
+
+int KonfigInForm::currentOrderedPosition() const
+{
+    const QModelIndex current = m_orderGrid->currentIndex();
+    if (!current.isValid())
+        return -1;
+    return m_module.orderModel()->record(current.row()).value(QStringLiteral("RANGPOS_NR")).toInt();
+}
+
+void KonfigInForm::selectOrderedPosition(int position)
+{
+    QSqlQueryModel *rows = m_module.orderModel();
+    for (int r = 0; r < rows->rowCount(); ++r) {
+        if (rows->record(r).value(QStringLiteral("RANGPOS_NR")).toInt() == position) {
+            m_orderGrid->selectRow(r);
+            return;
+        }
+    }
 }
 
 KonfigInForm::~KonfigInForm()
@@ -501,20 +571,13 @@ QWidget *KonfigInForm::buildRankingTab()
     m_orderGrid->verticalHeader()->hide();
     m_orderGrid->verticalHeader()->setDefaultSectionSize(m_orderGrid->fontMetrics().height() + 6);
     m_orderGrid->installEventFilter(this);
+    connect(m_module.orderModel(), &QAbstractItemModel::modelReset, this, &KonfigInForm::showOrderedColumns);
     layout->addWidget(m_orderGrid, 1);
 
     const auto resort = [this] {
-        runGuarded(m_op, [this] {
-            const QModelIndex current = m_orderGrid->currentIndex();
-            const QVariant position = current.isValid() ? m_module.orderModel()->record(current.row()).value(
-                                                              QStringLiteral("RANGPOS_NR"))
-                                                        : QVariant();
-            reopenOrderedList();
-            for (int r = 0; r < m_module.orderModel()->rowCount(); ++r) {
-                if (m_module.orderModel()->record(r).value(QStringLiteral("RANGPOS_NR")) == position)
-                    m_orderGrid->selectRow(r);
-            }
-        });
+        const int position = currentOrderedPosition();
+        runGuarded(m_op, [this] { reopenOrderedList(); });
+        selectOrderedPosition(position);
     };
     connect(m_ascDesc, &QButtonGroup::idClicked, this, resort);
     connect(m_age, &QCheckBox::clicked, this, resort);
@@ -711,6 +774,10 @@ void KonfigInForm::cancelRow()
 void KonfigInForm::reopenOrderedList()
 {
     m_module.openOrderedList(KonfigDataModule::orderByLine(ascending(), byAge()));
+}
+
+void KonfigInForm::showOrderedColumns()
+{
     showColumns(m_orderGrid, {{"RANGPOS_NR", "Position"},
                               {"RANG", "Rang"},
                               {"PUNKTE", "Punkte"},
@@ -779,9 +846,6 @@ bool KonfigInForm::eventFilter(QObject *watched, QEvent *event)
             runGuarded(m_op, [this] { deleteRow(true); });
             return true;
         }
-    } else if (view == m_orderGrid && event->type() == QEvent::MouseButtonDblClick) {
-        // The move of the double-clicked row is wired with the ranking operations.
-        return false;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ranking/KonfigDataModule.h"
+#include "ranking/RankingOperations.h"
 
 #include <QDialog>
 #include <QHash>
@@ -64,6 +65,10 @@ public:
 
     // Re-reads the ordered list with the current sort settings.
     void reopenOrderedList();
+    SortSettings sortSettings() const;
+    // The position number of the ordered grid's current row, or -1.
+    int currentOrderedPosition() const;
+    void selectOrderedPosition(int position);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -84,9 +89,15 @@ private:
     void loadSettings();
     void storeSettings();
     void reselectListRow();
+    void showOrderedColumns();
+    void wireRankingCommands();
+    // Runs a command of the tab "Rangieren" with the ordered grid frozen; the
+    // command returns the position to select afterwards (-1: the current one).
+    void runOnOrderedList(const std::function<int(int currentPosition)> &command);
 
     KonfigDataModule &m_module;
     Operator &m_op;
+    RankingOperations m_operations;
     IniFile &m_ini;
     QString m_programDirectory;
     QString m_pdfPath;

@@ -12,6 +12,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -218,4 +221,39 @@ TEST_F(KonfigInFormTest, RankingTabShowsTheCaptionAndTheOrderedList)
     EXPECT_EQ(form->captionText(), QStringLiteral("Kategorie 5 - Turnen  A"));
     ASSERT_EQ(form->orderGrid()->model()->rowCount(), 2);
     EXPECT_EQ(module->orderModel()->record(0).value(QStringLiteral("RANGPOS_NR")).toInt(), 9);
+}
+
+TEST_F(KonfigInFormTest, RankingButtonsOnTheRealTab)
+{
+    db.exec(QStringLiteral("DELETE FROM DETAILBLOCK"));
+    db.exec(QStringLiteral("DELETE FROM RANGPOS"));
+    const char *points[] = {"45", "48", "50", "48"};
+    for (int i = 0; i < 4; ++i)
+        db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, PUNKTE) VALUES (5, 0, ?, ?)"),
+                {i + 1, QString::fromLatin1(points[i])});
+    module->setCurrentRow(module->rowOf({5, 0}));
+    form->tabs()->setCurrentIndex(KonfigInForm::Rangieren);
+    const auto grid = [this] {
+        QStringList rows;
+        QAbstractItemModel *m = form->orderGrid()->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (const char *f : {"RANGPOS_NR", "RANG", "PUNKTE", "AUSZEICHNUNG"})
+                cells << module->orderModel()->record(r).value(QString::fromLatin1(f)).toString();
+            rows << cells.join(u'|');
+        }
+        return rows;
+    };
+    QTest::mouseClick(form->button(QStringLiteral("BitBtnRank")), Qt::LeftButton);
+    EXPECT_EQ(grid(), QStringList({QStringLiteral("1|1|50|"), QStringLiteral("2|2|48|"), QStringLiteral("3||48|"),
+                                   QStringLiteral("4|4|45|")}));
+    op.answer(Button::Yes);
+    QTest::mouseClick(form->button(QStringLiteral("BitBtnSameRanks")), Qt::LeftButton);
+    form->findChild<QLineEdit *>(QStringLiteral("LabeledEditArt"))->setText(QStringLiteral("Kranz"));
+    form->findChild<QLineEdit *>(QStringLiteral("LabeledEditCount"))->setText(QStringLiteral("2"));
+    form->findChild<QRadioButton *>(QStringLiteral("Anz."))->setChecked(true);
+    QTest::mouseClick(form->button(QStringLiteral("BitBtnDistribute")), Qt::LeftButton);
+    EXPECT_EQ(grid(), QStringList({QStringLiteral("1|1|50|Kranz"), QStringLiteral("2|2|48|Kranz"),
+                                   QStringLiteral("3|2|48|Kranz"), QStringLiteral("4|4|45|")}));
+    EXPECT_EQ(op.messages.filter(QStringLiteral("Ranquill")), QStringList());
 }
