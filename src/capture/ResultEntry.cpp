@@ -1,0 +1,206 @@
+#include "capture/ResultEntry.h"
+
+#include "capture/FormulaParser.h"
+#include "capture/Units.h"
+#include "common/Errors.h"
+#include "common/Numbers.h"
+#include "common/Operator.h"
+#include "db/Database.h"
+
+#include <QSqlQuery>
+
+namespace rq::capture {
+namespace {
+
+const QString kWholePerson = QStringLiteral(
+    "select PERSON.RANG, PERSON.BEMERKUNG, PERSON.STATUS_ID as STAT_PERS, PERSON.AUSZEICHNUNG_ID, PERSON.NAME, "
+    "PERSON.VORNAME, coalesce(PERSON.PREFIX, '') || ' ' || coalesce(PERSON.ORT, '') as VEREIN, PERSON.JAHRGANG, "
+    "PERSON.SPARTE, PERSON.KATEGORIE, PERSON.ZUSATZ1 as PKTTOT_TXT, CAST(LEISTUNG.DISZ_ID as VARCHAR(15)) as IDENT, "
+    "LEISTUNG.DISZ_ID, LEISTUNG.EINHEIT_ID, LEISTUNG.DISZIPLIN, LEISTUNG.ZUSATZ1 as LEI_TXT, LEISTUNG.ZUSATZ2 as "
+    "ZUS_TXT, LEISTUNG.ZUSATZ3 as PKT_TXT\n"
+    "from PERSON LEFT OUTER JOIN LEISTUNG ON PERSON.KAT_ID = LEISTUNG.KAT_ID and PERSON.PERS_ID = LEISTUNG.PERS_ID\n"
+    "WHERE PERSON.KAT_ID = ? and PERSON.PERS_ID = ? ORDER BY LEISTUNG.DISZ_ID, LEISTUNG.DISZIPLIN");
+
+QVariant textOrNull(const QString &text)
+{
+    const QString t = text.trimmed();
+    return t.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(t);
+}
+
+} // namespace
+
+ResultEntry::ResultEntry(db::Database &db, Operator &op, IniFile &ini, FormulaParser &parser)
+    : m_db(db)
+    , m_op(op)
+    , m_ini(ini)
+    , m_parser(parser)
+{
+}
+
+bool ResultEntry::load(int kat, int startNr, int decimals)
+{
+    m_kat = kat;
+    m_startNr = startNr;
+    rows.clear();
+    QSqlQuery q = m_db.exec(kWholePerson, {kat, startNr});
+    bool found = false;
+    while (q.next()) {
+        if (!found) {
+            found = true;
+            person.name = q.value(QStringLiteral("NAME")).toString();
+            person.vorname = q.value(QStringLiteral("VORNAME")).toString();
+            person.jahrgang = q.value(QStringLiteral("JAHRGANG")).toString();
+            person.rang = q.value(QStringLiteral("RANG")).toString();
+            person.auszeichnung = q.value(QStringLiteral("AUSZEICHNUNG_ID")).toString();
+            person.bemerkung = q.value(QStringLiteral("BEMERKUNG")).toString();
+            person.status = q.value(QStringLiteral("STAT_PERS")).toInt();
+            lastTotal = q.value(QStringLiteral("PKTTOT_TXT")).toString();
+            sparte = q.value(QStringLiteral("SPARTE")).toString();
+            kategorie = q.value(QStringLiteral("KATEGORIE")).toString();
+            verein = q.value(QStringLiteral("VEREIN")).toString();
+        }
+        if (q.isNull(QStringLiteral("DISZ_ID")))
+            continue;  // a participant without disciplines
+        DisciplineRow row;
+        row.disziplinId = q.value(QStringLiteral("DISZ_ID")).toLongLong();
+        row.ident = q.value(QStringLiteral("IDENT")).toString();
+        row.disziplin = q.value(QStringLiteral("DISZIPLIN")).toString();
+        row.unit = q.value(QStringLiteral("EINHEIT_ID")).toInt();
+        row.performance = q.value(QStringLiteral("LEI_TXT")).toString();
+        if (!row.performance.isEmpty()) {
+            row.additional = q.value(QStringLiteral("ZUS_TXT")).toString();
+            row.points = q.value(QStringLiteral("PKT_TXT")).toString();
+        } else {
+            row.points = QStringLiteral("0");
+        }
+        rows.append(row);
+    }
+    q.finish();
+    bool failed = false;
+    for (int i = 0; i < rows.size(); ++i) {
+        if (validate(i)) {
+            failed = true;
+            continue;
+        }
+        try {
+            recalculate(i, decimals);
+        } catch (const Error &e) {
+            m_op.error(e.message());
+            failed = true;
+        }
+    }
+    if (failed)
+        m_op.error(QStringLiteral("Fehlerhafte Daten gefunden"));
+    return found;
+}
+
+std::optional<QString> ResultEntry::validate(int row)
+{
+    const DisciplineRow &r = rows.at(row);
+    const auto message = validateRow(r.performance, r.additional, r.unit);
+    if (message)
+        m_op.error(*message);
+    return message;
+}
+
+void ResultEntry::recalculate(int row, int decimals)
+{
+    DisciplineRow &r = rows[row];
+    if (r.performance.trimmed().isEmpty()) {
+        r.performance.clear();
+        r.additional.clear();
+        r.points = QStringLiteral("0");
+        return;
+    }
+    const Performance p = normalizePerformance(r.performance, r.unit, decimals);
+    r.performance = p.text;
+    double z = 0;
+    if (!r.additional.trimmed().isEmpty()) {
+        z = num::parseDecimal(r.additional).value_or(0.0);
+        r.additional = num::formatGeneral(z);
+    }
+    const double points = m_parser.computePoints(m_ini, r.disziplinId, r.disziplin, r.unit, p.value, z);
+    r.points = num::formatFixed(points, decimals);
+}
+
+QString ResultEntry::total(bool average, int decimals) const
+{
+    double sum = 0;
+    for (const DisciplineRow &r : rows)
+        sum += num::parseDecimal(r.points).value_or(0.0);
+    if (average && !rows.isEmpty())
+        sum /= rows.size();
+    return num::formatFixed(sum, decimals);
+}
+
+ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &totalText)
+{
+    for (const DisciplineRow &r : rows) {
+        const bool hasPerformance = !r.performance.trimmed().isEmpty();
+        const QString extra = r.additional.trimmed();
+        if ((hasPerformance && r.points.trimmed().isEmpty()) ||
+            (!hasPerformance && !extra.isEmpty() && extra != QStringLiteral("0"))) {
+            m_op.error(QStringLiteral("Fatale Inkonsistenz der Daten festgestellt, Daten wurden nicht gespeichert"));
+            return Saved::Inconsistent;
+        }
+    }
+    db::Savepoint transaction(m_db, QStringLiteral("save_results"));
+    bool missing = false;
+    for (const DisciplineRow &r : rows) {
+        const bool hasPerformance = !r.performance.trimmed().isEmpty();
+        QSqlQuery q = m_db.exec(QStringLiteral("UPDATE LEISTUNG SET ZUSATZ1 = ?, ZUSATZ2 = ?, ZUSATZ3 = ?, STATUS_ID = ? "
+                                               "WHERE KAT_ID = ? AND PERS_ID = ? AND DISZ_ID = ?"),
+                                {textOrNull(r.performance), textOrNull(r.additional), textOrNull(r.points),
+                                 hasPerformance ? 1 : 0, m_kat, m_startNr, r.disziplinId});
+        missing |= q.numRowsAffected() == 0;
+    }
+
+    int status = fields.status;
+    const QString totalTrimmed = totalText.trimmed();
+    if (status == 0 || status == 1)
+        status = totalTrimmed.isEmpty() ? 0 : 1;
+    QVariant totalValue;
+    double pktVal = 0;
+    if (const auto t = num::parseDecimal(totalTrimmed)) {
+        if (*t >= 0) {
+            totalValue = totalTrimmed;
+            pktVal = *t;
+        } else {
+            totalValue = QStringLiteral("0");
+            m_op.warn(QStringLiteral("Ungültiger Wert in Punktetotal wird als O gespeichert"));
+        }
+    } else {
+        totalValue = QVariant(QMetaType(QMetaType::QString));
+        status = 0;
+        m_op.warn(totalTrimmed.isEmpty()
+                      ? QStringLiteral("Datensatz gilt als unbearbeitet wegen fehlendem Punktetotal, ")
+                      : QStringLiteral("Datensatz gilt als unbearbeitet wegen ungültigem Wert in Punktetotal, "));
+    }
+    const auto wholeOrNull = [this](const QString &text, const QString &warning) {
+        if (const auto n = num::parseInteger(text))
+            return QVariant(QString::number(*n));
+        if (!text.trimmed().isEmpty())
+            m_op.warn(warning);
+        return QVariant(QMetaType(QMetaType::QString));
+    };
+    const QVariant award = wholeOrNull(fields.auszeichnung, QStringLiteral("Ungültiger Wert in Auszeichnungs ID wird nicht gespeichert"));
+    const QVariant rank = wholeOrNull(fields.rang, QStringLiteral("Ungültiger Wert in Rang wird nicht gespeichert"));
+    const QString personSql = QStringLiteral(
+        "UPDATE PERSON SET ZUSATZ1 = ?, STATUS_ID = ?, AUSZEICHNUNG_ID = ?, RANG = ?, PKT_VAL = ?, NAME = ?, "
+        "JAHRGANG = ?, VORNAME = ?, BEMERKUNG = ? WHERE KAT_ID = ? AND PERS_ID = ?");
+    try {
+        m_db.exec(personSql, {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname,
+                              fields.bemerkung, m_kat, m_startNr});
+    } catch (const EngineError &) {
+        m_op.error(personSql);
+        throw;
+    }
+    transaction.release();
+    if (missing) {
+        m_op.error(QStringLiteral("Daten konnten nicht gespeichert werden"));
+        return Saved::RowsMissing;
+    }
+    return Saved::Yes;
+}
+
+} // namespace rq::capture

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace rq {
+class IniFile;
+class Operator;
+}
+
+namespace rq::db {
+class Database;
+}
+
+namespace rq::capture {
+
+class FormulaParser;
+
+// One discipline of the participant, as the grid shows it.
+struct DisciplineRow
+{
+    qint64 disziplinId = 0;
+    QString ident;       // "Formel": the discipline's identifier as text
+    QString disziplin;
+    int unit = 0;
+    QString performance; // "Leistung"
+    QString additional;  // "Zusatzwert"
+    QString points;      // "Punkte"
+};
+
+// The participant's own fields as the window edits them.
+struct PersonFields
+{
+    QString name;
+    QString vorname;
+    QString jahrgang;
+    QString rang;
+    QString auszeichnung;
+    QString bemerkung;
+    int status = 0;
+};
+
+// Result entry for one participant: loads his disciplines, validates and
+// recalculates rows, computes the total and saves everything in one
+// transaction. Values go into the statements as bound values, so quotes in a
+// name or remark are stored as typed.
+class ResultEntry
+{
+public:
+    ResultEntry(db::Database &db, Operator &op, IniFile &ini, FormulaParser &parser);
+
+    // Reads the participant and his disciplines and brings every row into
+    // canonical form with today's formulas and `decimals`. A row that fails
+    // keeps its stored texts; its message is shown, then "Fehlerhafte Daten
+    // gefunden". Returns false when the participant has no row at all.
+    bool load(int kat, int startNr, int decimals);
+
+    int kat() const { return m_kat; }
+    int startNr() const { return m_startNr; }
+    PersonFields person;
+    QString lastTotal;  // the total stored last
+    QString sparte;
+    QString kategorie;
+    QString verein;
+    QList<DisciplineRow> rows;
+
+    // Nothing when row `row` may be left, else the message (already shown).
+    std::optional<QString> validate(int row);
+    // Canonical performance, additional value as general number, points by the
+    // formula with `decimals` decimals. Throws Error for a unit-5 text that is
+    // no whole number.
+    void recalculate(int row, int decimals);
+    // The sum (or average over all rows) of the points, with `decimals` decimals.
+    QString total(bool average, int decimals) const;
+
+    enum class Saved { Yes, Inconsistent, RowsMissing };
+    // Saves the rows and the participant as "&Speichern" does, with its warnings.
+    // Throws EngineError when the database refuses a statement; nothing is then stored.
+    Saved save(const PersonFields &fields, const QString &totalText);
+
+private:
+    db::Database &m_db;
+    Operator &m_op;
+    IniFile &m_ini;
+    FormulaParser &m_parser;
+    int m_kat = 0;
+    int m_startNr = 0;
+};
+
+} // namespace rq::capture

@@ -1,0 +1,84 @@
+#include "capture/StartResultDataModule.h"
+
+#include "common/Errors.h"
+#include "db/Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlQueryModel>
+
+namespace rq::capture {
+namespace {
+
+// Texts joined with a blank; a missing part counts as empty text.
+const QString kCategories = QStringLiteral(
+    "select distinct KAT_ID as KAT_NR, SPARTE as SPARTE_BEZ, KATEGORIE as KAT_BEZ,\n"
+    "coalesce(SPARTE, '') || ' ' || coalesce(KATEGORIE, '') as KAT_STR from Person order by KAT_ID");
+const QString kPersons = QStringLiteral(
+    "select distinct KAT_ID as KAT_NR, PERS_ID as START_NR,\n"
+    "CAST(KAT_ID as VARCHAR(10)) || '-' || CAST(PERS_ID as VARCHAR(10)) as IDENT,\n"
+    "coalesce(PREFIX, '') || ' ' || coalesce(ORT, '') as EINTRAG, coalesce(NAME, '') || ' ' || coalesce(VORNAME, '') "
+    "as NAME,\n"
+    "JAHRGANG, ORT, STATUS_ID as STATUS from PERSON where KAT_ID = ? order by PERS_ID");
+const QString kOrdered = QStringLiteral(
+    "select PKT_VAL, ZUSATZ1 as PUNKTE_TXT, RANG, AUSZEICHNUNG_ID, KAT_ID, PERS_ID, BEMERKUNG, STATUS_ID, TEAM_ID, "
+    "TEAM, NAME, VORNAME, JAHRGANG, PREFIX, ORT, SPARTE, KATEGORIE, ZUSATZ1, ZUSATZ2, ZUSATZ3, ZUSATZ4, IMPORT_ID, "
+    "ZEILENTYP_ID\n"
+    "from PERSON where KAT_ID = ? AND STATUS_ID = 1 order by PKT_VAL desc,RANG asc,AUSZEICHNUNG_ID asc");
+
+void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVariantList &values)
+{
+    model.setQuery(db.exec(sql, values));
+    while (model.canFetchMore())
+        model.fetchMore();
+}
+
+} // namespace
+
+StartResultDataModule::StartResultDataModule(db::Database &db)
+    : m_db(db)
+    , m_categories(std::make_unique<QSqlQueryModel>())
+    , m_persons(std::make_unique<QSqlQueryModel>())
+    , m_ordered(std::make_unique<QSqlQueryModel>())
+{
+}
+
+StartResultDataModule::~StartResultDataModule() = default;
+
+void StartResultDataModule::refreshCategories()
+{
+    fill(*m_categories, m_db, kCategories, {});
+}
+
+void StartResultDataModule::showCategory(int kat)
+{
+    fill(*m_persons, m_db, kPersons, {kat});
+}
+
+void StartResultDataModule::refreshOrdered(int kat)
+{
+    fill(*m_ordered, m_db, kOrdered, {kat});
+}
+
+QString StartResultDataModule::statusWord(int status)
+{
+    static const char *words[] = {"Unbearbeitet", "Erfasst", "Abgemeldet", "Disqualifiziert"};
+    return status >= 0 && status <= 3 ? QString::fromLatin1(words[status]) : QString();
+}
+
+QString StartResultDataModule::statusCount(int kat, const QString &categoryText) const
+{
+    static const char *words[] = {"Unbearbeitet: ", "Bearbeitet: ", "Abgemeldet: ", "Disqualifiziert: "};
+    QString text = QString::number(kat) + u' ' + categoryText + QStringLiteral("\r\n");
+    QSqlQuery q = m_db.exec(QStringLiteral("select distinct STATUS_ID, Count(STATUS_ID) as ANZAHL from PERSON where "
+                                           "KAT_ID = ? group by STATUS_ID order by STATUS_ID"),
+                            {kat});
+    while (q.next()) {
+        const int status = q.value(0).toInt();
+        if (status >= 0 && status <= 3)
+            text += QStringLiteral("\r\n") + QString::fromLatin1(words[status]) + q.value(1).toString();
+    }
+    return text;
+}
+
+} // namespace rq::capture
