@@ -6,6 +6,10 @@
 #include "common/SingleInstance.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
+#include "capture/FlexResultInForm.h"
+#include "capture/FlexSelectForm.h"
+#include "capture/FormulaParser.h"
+#include "capture/StartResultDataModule.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
 #include "ranking/KonfigDataModule.h"
@@ -55,11 +59,20 @@ int main(int argc, char *argv[])
     std::unique_ptr<rq::ranking::KonfigDataModule> konfigData;
     std::unique_ptr<rq::ranking::KonfigInForm> konfigForm;
     std::unique_ptr<rq::tools::QueryEditorWindow> queryEditor;
+    std::unique_ptr<rq::capture::StartResultDataModule> startResultData;
+    std::unique_ptr<rq::capture::FormulaParser> formulaParser;
+    std::unique_ptr<rq::capture::FlexResultInForm> resultEntry;
+    std::unique_ptr<rq::capture::FlexSelectForm> selectForm;
     if (database) {
         rq::db::Database &db = *database;
         konfigData = std::make_unique<rq::ranking::KonfigDataModule>(db, op);
         konfigForm = std::make_unique<rq::ranking::KonfigInForm>(*konfigData, op, ini, paths.baseDirectory, &mainWindow);
         queryEditor = std::make_unique<rq::tools::QueryEditorWindow>(db, op, ini, &mainWindow);
+        startResultData = std::make_unique<rq::capture::StartResultDataModule>(db);
+        formulaParser = std::make_unique<rq::capture::FormulaParser>(op);
+        resultEntry = std::make_unique<rq::capture::FlexResultInForm>(db, op, ini, *formulaParser, &mainWindow);
+        selectForm = std::make_unique<rq::capture::FlexSelectForm>(*startResultData, *resultEntry, op, ini, &mainWindow);
+        mainWindow.setCommand(rq::Command::CaptureResults, [&] { selectForm->exec(); });
         mainWindow.setCommand(rq::Command::Backup, [&] { rq::tools::SqlBackup::run(db, op, paths.baseDirectory); });
         mainWindow.setCommand(rq::Command::ImportV2e, [&] {
             rq::interchange::InterchangeImport(db, mainWindow).run(op, rq::interchange::Format::V2E);

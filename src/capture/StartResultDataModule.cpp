@@ -1,11 +1,13 @@
 #include "capture/StartResultDataModule.h"
 
 #include "common/Errors.h"
+#include "common/Numbers.h"
 #include "db/Database.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
+#include <QSqlRecord>
 
 namespace rq::capture {
 namespace {
@@ -26,9 +28,17 @@ const QString kOrdered = QStringLiteral(
     "ZEILENTYP_ID\n"
     "from PERSON where KAT_ID = ? AND STATUS_ID = 1 order by PKT_VAL desc,RANG asc,AUSZEICHNUNG_ID asc");
 
+// A model needs a query that can move back and forth, so it is not the
+// forward-only kind the database hands out for plain reading.
 void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVariantList &values)
 {
-    model.setQuery(db.exec(sql, values));
+    QSqlQuery q(db.connection());
+    q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw EngineError(q.lastError().databaseText(), sql);
+    model.setQuery(std::move(q));
     while (model.canFetchMore())
         model.fetchMore();
 }
@@ -58,6 +68,33 @@ void StartResultDataModule::showCategory(int kat)
 void StartResultDataModule::refreshOrdered(int kat)
 {
     fill(*m_ordered, m_db, kOrdered, {kat});
+}
+
+int StartResultDataModule::categoryRow(qint64 kat) const
+{
+    for (int r = 0; r < m_categories->rowCount(); ++r) {
+        if (m_categories->record(r).value(QStringLiteral("KAT_NR")).toLongLong() == kat)
+            return r;
+    }
+    return -1;
+}
+
+int StartResultDataModule::personRow(const QString &text) const
+{
+    if (const auto nr = num::parseInteger(text)) {
+        for (int r = 0; r < m_persons->rowCount(); ++r) {
+            if (m_persons->record(r).value(QStringLiteral("START_NR")).toLongLong() == *nr)
+                return r;
+        }
+        return -1;
+    }
+    for (const char *field : {"NAME", "EINTRAG", "ORT"}) {
+        for (int r = 0; r < m_persons->rowCount(); ++r) {
+            if (m_persons->record(r).value(QString::fromLatin1(field)).toString().startsWith(text, Qt::CaseInsensitive))
+                return r;
+        }
+    }
+    return -1;
 }
 
 QString StartResultDataModule::statusWord(int status)

@@ -38,6 +38,13 @@ public:
     // status ("Unbearbeitet: 12"), lines separated by CR LF.
     QString statusCount(int kat, const QString &categoryText) const;
 
+    // Row of the category in categories(), or -1.
+    int categoryRow(qint64 kat) const;
+    // Row of the participant in persons(): by start number when `text` is a
+    // whole number, else the first whose name, then club, then place begins
+    // with it (any case); -1 when none.
+    int personRow(const QString &text) const;
+
     // "Unbearbeitet", "Erfasst", "Abgemeldet", "Disqualifiziert"; empty for other codes.
     static QString statusWord(int status);
 

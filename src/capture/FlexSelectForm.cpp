@@ -1,0 +1,446 @@
+#include "capture/FlexSelectForm.h"
+
+#include "app/GeometryKeeper.h"
+#include "capture/FlexResultInForm.h"
+#include "capture/StartResultDataModule.h"
+#include "common/ColumnFit.h"
+#include "common/Errors.h"
+#include "common/IniFile.h"
+#include "common/Numbers.h"
+#include "common/Operator.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace rq::capture {
+namespace {
+
+const QString kWindowName = QStringLiteral("FlexSelectForm");
+const QString kOptions = QStringLiteral("Options");
+
+QTableView *listView(QAbstractItemModel *model, QWidget *parent)
+{
+    auto *view = new QTableView(parent);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    return view;
+}
+
+// Shows the listed fields in this order under their captions and hides the rest.
+void showColumns(QTableView *view, const QList<std::pair<const char *, const char *>> &columns)
+{
+    auto *model = static_cast<QSqlQueryModel *>(view->model());
+    const QSqlRecord record = model->record();
+    for (int c = 0; c < model->columnCount(); ++c)
+        view->setColumnHidden(c, true);
+    int visual = 0;
+    for (const auto &[field, caption] : columns) {
+        const int c = record.indexOf(QString::fromLatin1(field));
+        if (c < 0)
+            continue;
+        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(caption));
+        view->setColumnHidden(c, false);
+        view->horizontalHeader()->moveSection(view->horizontalHeader()->visualIndex(c), visual++);
+    }
+}
+
+// The columns share the list's width by one common factor.
+void fitColumns(QTableView *view)
+{
+    QList<int> columns;
+    QList<int> widths;
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        if (!view->isColumnHidden(c)) {
+            columns << c;
+            widths << view->columnWidth(c);
+        }
+    }
+    const QList<int> fitted = columns::fitProportional(widths, view->viewport()->width() - 2);
+    for (int i = 0; i < columns.size(); ++i)
+        view->setColumnWidth(columns.at(i), fitted.at(i));
+}
+
+QLabel *largeLabel(QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    QFont f = label->font();
+    f.setPointSize(f.pointSize() + 6);
+    f.setBold(true);
+    label->setFont(f);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+QButtonGroup *radioGroup(QGroupBox *box, const QStringList &captions)
+{
+    auto *group = new QButtonGroup(box);
+    auto *layout = new QHBoxLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto *radio = new QRadioButton(captions.at(i), box);
+        radio->setObjectName(box->objectName() + QString::number(i));
+        group->addButton(radio, i);
+        layout->addWidget(radio);
+    }
+    return group;
+}
+
+} // namespace
+
+FlexSelectForm::FlexSelectForm(StartResultDataModule &data, FlexResultInForm &resultEntry, Operator &op, IniFile &ini,
+                               QWidget *parent)
+    : QDialog(parent)
+    , m_data(data)
+    , m_resultEntry(resultEntry)
+    , m_op(op)
+    , m_ini(ini)
+{
+    setObjectName(kWindowName);
+    setWindowTitle(QStringLiteral("Resultate Einzelkategorien"));
+    setMinimumSize(640, 480);
+    resize(640, 480);
+    m_tabs = new QTabWidget(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+
+    // Tab "&Teilnehmer".
+    auto *page = new QWidget;
+    auto *pageLayout = new QVBoxLayout(page);
+    auto *splitter = new QSplitter(page);
+    m_categories = listView(m_data.categories(), splitter);
+    m_categories->setObjectName(QStringLiteral("DBGridKat"));
+    m_persons = listView(m_data.persons(), splitter);
+    m_persons->setObjectName(QStringLiteral("DBGridPerson"));
+    splitter->setStretchFactor(1, 2);
+    pageLayout->addWidget(splitter, 1);
+
+    auto *display = new QGridLayout;
+    m_kat = largeLabel(page);
+    m_start = largeLabel(page);
+    m_status = largeLabel(page);
+    m_status->setObjectName(QStringLiteral("StatusDisplay"));
+    m_status->setAutoFillBackground(true);
+    m_status->setBackgroundRole(QPalette::Base);
+    display->addWidget(new QLabel(QStringLiteral("Kat. Nr."), page), 0, 0);
+    display->addWidget(new QLabel(QStringLiteral("Start Nr."), page), 0, 1);
+    display->addWidget(new QLabel(QStringLiteral("Status"), page), 0, 2);
+    display->addWidget(m_kat, 1, 0);
+    display->addWidget(m_start, 1, 1);
+    display->addWidget(m_status, 1, 2);
+    auto *lines = new QGridLayout;
+    const auto line = [&](const QString &caption, QLabel *&label, int row) {
+        label = new QLabel(page);
+        lines->addWidget(new QLabel(caption, page), row, 0);
+        lines->addWidget(label, row, 1);
+    };
+    line(QStringLiteral("Sparte"), m_sparte, 0);
+    line(QStringLiteral("Kategorie"), m_kategorie, 1);
+    line(QStringLiteral("Name"), m_name, 2);
+    line(QStringLiteral("Verein"), m_verein, 3);
+    lines->setColumnStretch(1, 1);
+    auto *middle = new QHBoxLayout;
+    middle->addLayout(display, 1);
+    middle->addLayout(lines, 1);
+    pageLayout->addLayout(middle);
+
+    auto *bottom = new QHBoxLayout;
+    auto *searchBox = new QGroupBox(QStringLiteral("Suchen"), page);
+    auto *searchLayout = new QGridLayout(searchBox);
+    m_searchKat = new QLineEdit(searchBox);
+    m_searchKat->setObjectName(QStringLiteral("EditSearchKat"));
+    m_searchStart = new QLineEdit(searchBox);
+    m_searchStart->setObjectName(QStringLiteral("EditSearchStart"));
+    auto *katLabel = new QLabel(QStringLiteral("&Kategorie"), searchBox);
+    katLabel->setBuddy(m_searchKat);
+    auto *startLabel = new QLabel(QStringLiteral("Start &Nr."), searchBox);
+    startLabel->setBuddy(m_searchStart);
+    m_search = new QPushButton(QStringLiteral("&Suchen"), searchBox);
+    m_search->setObjectName(QStringLiteral("ButtonSearch"));
+    m_search->setEnabled(false);
+    searchLayout->addWidget(katLabel, 0, 0);
+    searchLayout->addWidget(m_searchKat, 0, 1);
+    searchLayout->addWidget(startLabel, 1, 0);
+    searchLayout->addWidget(m_searchStart, 1, 1);
+    searchLayout->addWidget(m_search, 0, 2, 2, 1);
+    bottom->addWidget(searchBox);
+    auto *options = new QVBoxLayout;
+    auto *formatBox = new QGroupBox(QStringLiteral("Punkteformat"), page);
+    formatBox->setObjectName(QStringLiteral("RadioGroupFormatFlex"));
+    m_format = radioGroup(formatBox, {QStringLiteral(" #"), QStringLiteral(" #.#"), QStringLiteral(" #.##"),
+                                      QStringLiteral(" #.###")});
+    auto *sumBox = new QGroupBox(QStringLiteral("Punktetotal"), page);
+    sumBox->setObjectName(QStringLiteral("RadioGroupSumAvgFlex"));
+    m_sumAvg = radioGroup(sumBox, {QStringLiteral("Summe"), QStringLiteral("Durchschnitt")});
+    options->addWidget(formatBox);
+    options->addWidget(sumBox);
+    bottom->addLayout(options);
+    auto *buttons = new QVBoxLayout;
+    auto *info = new QPushButton(QStringLiteral("Info"), page);
+    info->setObjectName(QStringLiteral("ButtonInfo"));
+    auto *ok = new QPushButton(QStringLiteral("OK"), page);
+    ok->setObjectName(QStringLiteral("ButtonOk"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), page);
+    for (QPushButton *b : {info, ok, cancel})
+        buttons->addWidget(b);
+    bottom->addLayout(buttons);
+    pageLayout->addLayout(bottom);
+    m_tabs->addTab(page, QStringLiteral("&Teilnehmer"));
+
+    // Tab "Listenkonvertierung".
+    auto *convert = new QWidget;
+    auto *convertLayout = new QVBoxLayout(convert);
+    m_ordered = listView(m_data.ordered(), convert);
+    m_ordered->setObjectName(QStringLiteral("DBGridOrder"));
+    convertLayout->addWidget(m_ordered, 1);
+    auto *titles = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        m_titles[i] = new QLineEdit(convert);
+        m_titles[i]->setObjectName(QStringLiteral("LabeledEdit%1").arg(i + 1));
+        titles->addWidget(new QLabel(QStringLiteral("Titel für %1. Detailzeile").arg(i + 1), convert), i / 2, (i % 2) * 2);
+        titles->addWidget(m_titles[i], i / 2, (i % 2) * 2 + 1);
+    }
+    convertLayout->addLayout(titles);
+    auto *convertButtons = new QHBoxLayout;
+    auto *toList = new QPushButton(QStringLiteral("Zu Rangliste konvertieren"), convert);
+    toList->setObjectName(QStringLiteral("ButtonConvert"));
+    auto *ok2 = new QPushButton(QStringLiteral("OK"), convert);
+    auto *cancel2 = new QPushButton(QStringLiteral("Abbrechen"), convert);
+    convertButtons->addWidget(toList);
+    convertButtons->addStretch();
+    convertButtons->addWidget(ok2);
+    convertButtons->addWidget(cancel2);
+    convertLayout->addLayout(convertButtons);
+    m_tabs->addTab(convert, QStringLiteral("Listenkonvertierung"));
+
+    connect(m_categories->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &FlexSelectForm::categoryChanged);
+    connect(m_persons->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &FlexSelectForm::personChanged);
+    connect(m_persons, &QTableView::doubleClicked, this, [this] { runGuarded(m_op, [this] { openResultEntry(); }); });
+    const auto updateSearch = [this] {
+        m_search->setEnabled(!m_searchKat->text().isEmpty() || !m_searchStart->text().isEmpty());
+    };
+    connect(m_searchKat, &QLineEdit::textChanged, this, updateSearch);
+    connect(m_searchStart, &QLineEdit::textChanged, this, updateSearch);
+    connect(m_search, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { search(); }); });
+    connect(info, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { showStatusCount(); }); });
+    connect(ok, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { openResultEntry(); }); });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ok2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(toList, &QPushButton::clicked, this, [this] {
+        runGuarded(m_op, [this] {
+            if (!m_convert) {
+                m_op.inform(QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."));
+                return;
+            }
+            m_convert(currentCategory());
+            m_data.refreshOrdered(currentCategory());
+        });
+    });
+    connect(m_tabs, &QTabWidget::currentChanged, this, &FlexSelectForm::tabChanged);
+    for (QTableView *view : {m_categories, m_persons, m_ordered})
+        connect(view->model(), &QAbstractItemModel::modelReset, view, [view] {
+            QTimer::singleShot(0, view, [view] { fitColumns(view); });
+        });
+
+    m_format->button(std::clamp(m_ini.readInt(kOptions, QStringLiteral("RadioGroupFormatFlex"), 0), 0, 3))->setChecked(true);
+    m_sumAvg->button(std::clamp(m_ini.readInt(kOptions, QStringLiteral("RadioGroupSumAvgFlex"), 0), 0, 1))->setChecked(true);
+    for (int i = 0; i < 4; ++i)
+        m_titles[i]->setText(m_ini.readString(kOptions, QStringLiteral("LabeledEdit%1").arg(i + 1)));
+    GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).restore(this);
+}
+
+FlexSelectForm::~FlexSelectForm()
+{
+    GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).store(this);
+    m_ini.writeInt(kOptions, QStringLiteral("RadioGroupSumAvgFlex"), m_sumAvg->checkedId());
+    m_ini.writeInt(kOptions, QStringLiteral("RadioGroupFormatFlex"), m_format->checkedId());
+    for (int i = 0; i < 4; ++i)
+        m_ini.writeString(kOptions, QStringLiteral("LabeledEdit%1").arg(i + 1), m_titles[i]->text());
+}
+
+int FlexSelectForm::decimals() const { return m_format->checkedId(); }
+bool FlexSelectForm::average() const { return m_sumAvg->checkedId() == 1; }
+QString FlexSelectForm::detailTitle(int n) const { return n >= 1 && n <= 4 ? m_titles[n - 1]->text() : QString(); }
+QString FlexSelectForm::statusText() const { return m_status->text(); }
+
+QPushButton *FlexSelectForm::button(const QString &objectName) const
+{
+    return findChild<QPushButton *>(objectName);
+}
+
+QLineEdit *FlexSelectForm::field(const QString &objectName) const
+{
+    return findChild<QLineEdit *>(objectName);
+}
+
+void FlexSelectForm::setConvertAction(std::function<void(int)> action)
+{
+    m_convert = std::move(action);
+}
+
+int FlexSelectForm::currentCategory() const
+{
+    const int row = m_categories->currentIndex().row();
+    return row < 0 ? -1 : m_data.categories()->record(row).value(QStringLiteral("KAT_NR")).toInt();
+}
+
+int FlexSelectForm::currentStartNr() const
+{
+    const int row = m_persons->currentIndex().row();
+    return row < 0 ? -1 : m_data.persons()->record(row).value(QStringLiteral("START_NR")).toInt();
+}
+
+void FlexSelectForm::showEvent(QShowEvent *event)
+{
+    m_status->setText(QStringLiteral("Unbekannt"));
+    {
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setCurrentIndex(0);
+    }
+    m_data.refreshCategories();
+    selectCategoryRow(0);
+    QDialog::showEvent(event);
+}
+
+void FlexSelectForm::selectCategoryRow(int row)
+{
+    if (row >= 0 && row < m_data.categories()->rowCount() && row != m_categories->currentIndex().row())
+        m_categories->setCurrentIndex(m_data.categories()->index(row, 0));
+    else
+        categoryChanged();
+}
+
+void FlexSelectForm::selectPersonRow(int row)
+{
+    if (row >= 0 && row < m_data.persons()->rowCount())
+        m_persons->setCurrentIndex(m_data.persons()->index(row, 1));
+}
+
+void FlexSelectForm::categoryChanged()
+{
+    const int row = m_categories->currentIndex().row();
+    const QSqlRecord cat = row >= 0 ? m_data.categories()->record(row) : QSqlRecord();
+    m_data.showCategory(cat.value(QStringLiteral("KAT_NR")).toInt());
+    showColumns(m_categories, {{"KAT_NR", "Nr."}, {"KAT_STR", "Kategorie"}});
+    showColumns(m_persons, {{"START_NR", "Nr."}, {"NAME", "Name"}, {"EINTRAG", "Verein"}});
+    m_kat->setText(cat.value(QStringLiteral("KAT_NR")).toString());
+    m_sparte->setText(cat.value(QStringLiteral("SPARTE_BEZ")).toString());
+    m_kategorie->setText(cat.value(QStringLiteral("KAT_BEZ")).toString());
+    selectPersonRow(0);
+    personChanged();
+}
+
+void FlexSelectForm::personChanged()
+{
+    const int row = m_persons->currentIndex().row();
+    if (row < 0) {
+        m_start->clear();
+        m_name->clear();
+        m_verein->clear();
+        return;
+    }
+    const QSqlRecord p = m_data.persons()->record(row);
+    m_start->setText(p.value(QStringLiteral("START_NR")).toString());
+    m_name->setText(p.value(QStringLiteral("NAME")).toString());
+    m_verein->setText(p.value(QStringLiteral("EINTRAG")).toString());
+    const QString word = StartResultDataModule::statusWord(p.value(QStringLiteral("STATUS")).toInt());
+    if (!word.isEmpty())
+        m_status->setText(word);
+}
+
+void FlexSelectForm::tabChanged(int index)
+{
+    if (index == 1) {
+        m_data.refreshOrdered(currentCategory());
+        showColumns(m_ordered, {{"RANG", "Rang"},
+                                {"AUSZEICHNUNG_ID", "Ausz."},
+                                {"NAME", "Nachname / Name1"},
+                                {"VORNAME", "Vorname / Name2"},
+                                {"PREFIX", "Prefix"},
+                                {"ORT", "Ort"},
+                                {"PUNKTE_TXT", "Punktetotal"},
+                                {"BEMERKUNG", "Bemerkung"},
+                                {"KAT_ID", "Kat. Nr."},
+                                {"PERS_ID", "Start Nr."}});
+    }
+}
+
+void FlexSelectForm::openResultEntry()
+{
+    const int kat = currentCategory();
+    const int startNr = currentStartNr();
+    if (m_data.persons()->rowCount() == 0 || startNr < 0)
+        return;
+    m_resultEntry.run(kat, startNr, decimals(), average());
+    // Back on the same participant, with his new status.
+    m_data.refreshCategories();
+    const int catRow = m_data.categoryRow(kat);
+    selectCategoryRow(catRow);
+    selectPersonRow(m_data.personRow(QString::number(startNr)));
+    personChanged();
+}
+
+void FlexSelectForm::search()
+{
+    bool failed = false;
+    const QString katText = m_searchKat->text();
+    if (!katText.isEmpty()) {
+        const auto kat = num::parseInteger(katText);
+        if (!kat)
+            throw Error(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(katText));
+        const int row = m_data.categoryRow(*kat);
+        if (row < 0) {
+            m_op.showMessage(MessageKind::Plain, QStringLiteral("Einzelkategorie ") + katText + QStringLiteral(" nicht vorhanden."));
+            failed = true;
+        } else {
+            selectCategoryRow(row);
+        }
+    }
+    const QString startText = m_searchStart->text();
+    if (startText.isEmpty()) {
+        failed = true;
+    } else {
+        const int row = m_data.personRow(startText);
+        const bool byNumber = num::parseInteger(startText).has_value();
+        if (row >= 0)
+            selectPersonRow(row);
+        else
+            m_op.showMessage(MessageKind::Plain, (byNumber ? QStringLiteral("Start Nr. ") : QString()) + startText +
+                                                     QStringLiteral(" nicht vorhanden."));
+        failed |= row < 0 || !byNumber;
+    }
+    if (!failed)
+        openResultEntry();
+}
+
+void FlexSelectForm::showStatusCount()
+{
+    const int row = m_categories->currentIndex().row();
+    if (row < 0)
+        return;
+    const QSqlRecord cat = m_data.categories()->record(row);
+    m_op.inform(m_data.statusCount(cat.value(QStringLiteral("KAT_NR")).toInt(), cat.value(QStringLiteral("KAT_STR")).toString()));
+}
+
+} // namespace rq::capture
