@@ -82,7 +82,7 @@ QLabel *largeLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);
     QFont f = label->font();
-    f.setPointSize(f.pointSize() + 6);
+    f.setPointSize(f.pointSize() + 4);
     f.setBold(true);
     label->setFont(f);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -140,6 +140,7 @@ FlexSelectForm::FlexSelectForm(StartResultDataModule &data, FlexResultInForm &re
     m_status->setObjectName(QStringLiteral("StatusDisplay"));
     m_status->setAutoFillBackground(true);
     m_status->setBackgroundRole(QPalette::Base);
+    m_status->setMinimumWidth(150);
     display->addWidget(new QLabel(QStringLiteral("Kat. Nr."), page), 0, 0);
     display->addWidget(new QLabel(QStringLiteral("Start Nr."), page), 0, 1);
     display->addWidget(new QLabel(QStringLiteral("Status"), page), 0, 2);
