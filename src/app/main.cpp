@@ -9,6 +9,8 @@
 #include "capture/FlexResultInForm.h"
 #include "capture/FlexSelectForm.h"
 #include "capture/FormulaParser.h"
+#include "capture/ListGeneration.h"
+#include "capture/OptionDlg.h"
 #include "capture/StartResultDataModule.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
@@ -63,6 +65,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<rq::capture::FormulaParser> formulaParser;
     std::unique_ptr<rq::capture::FlexResultInForm> resultEntry;
     std::unique_ptr<rq::capture::FlexSelectForm> selectForm;
+    std::unique_ptr<rq::capture::OptionDlg> lateRegistration;
     if (database) {
         rq::db::Database &db = *database;
         konfigData = std::make_unique<rq::ranking::KonfigDataModule>(db, op);
@@ -72,7 +75,15 @@ int main(int argc, char *argv[])
         formulaParser = std::make_unique<rq::capture::FormulaParser>(op);
         resultEntry = std::make_unique<rq::capture::FlexResultInForm>(db, op, ini, *formulaParser, &mainWindow);
         selectForm = std::make_unique<rq::capture::FlexSelectForm>(*startResultData, *resultEntry, op, ini, &mainWindow);
+        lateRegistration = std::make_unique<rq::capture::OptionDlg>(db, op, ini, &mainWindow);
+        selectForm->setConvertAction([&](int kat) {
+            rq::capture::ListGeneration(*konfigData, op)
+                .run(kat, konfigForm->awardText(),
+                     {selectForm->detailTitle(1), selectForm->detailTitle(2), selectForm->detailTitle(3),
+                      selectForm->detailTitle(4)});
+        });
         mainWindow.setCommand(rq::Command::CaptureResults, [&] { selectForm->exec(); });
+        mainWindow.setCommand(rq::Command::LateRegistration, [&] { lateRegistration->exec(); });
         mainWindow.setCommand(rq::Command::Backup, [&] { rq::tools::SqlBackup::run(db, op, paths.baseDirectory); });
         mainWindow.setCommand(rq::Command::ImportV2e, [&] {
             rq::interchange::InterchangeImport(db, mainWindow).run(op, rq::interchange::Format::V2E);
