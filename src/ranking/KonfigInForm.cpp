@@ -5,7 +5,10 @@
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
+#include "ranking/PrintPreStage.h"
 #include "ranking/RankingTableModel.h"
+#include "reports/PreviewWindow.h"
+#include "reports/ReportDispatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,6 +173,7 @@ KonfigInForm::KonfigInForm(KonfigDataModule &module, Operator &op, IniFile &ini,
     });
 
     wireRankingCommands();
+    wireOutputCommands();
     loadSettings();
     GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).restore(this);
 }
@@ -204,6 +208,35 @@ void KonfigInForm::wireRankingCommands()
         runOnOrderedList([this](int current) {
             return current < 0 ? -1 : m_operations.moveToEndOfRank(sortSettings(), current, true);
         });
+    });
+}
+
+void KonfigInForm::wireOutputCommands()
+{
+    const auto progress = [this](int done, int total) {
+        m_progress->setRange(0, std::max(1, total));
+        m_progress->setValue(total == 0 ? 0 : done);
+    };
+    connect(button(QStringLiteral("BitBtnSaveStage")), &QPushButton::clicked, this, [this, progress] {
+        runGuarded(m_op, [&] { PrintPreStage(m_module, m_op).saveTextFile(rePrint(), shortDetail(), progress); });
+        progress(0, 0);
+    });
+    QPushButton *print = button(QStringLiteral("BitBtnPrint"));
+    connect(print, &QPushButton::clicked, this, [this, print, progress] {
+        print->setEnabled(false);
+        runGuarded(m_op, [&] {
+            const auto document =
+                reports::ReportDispatch(m_module, m_op).prepare(rankSeparators(), shortDetail(), progress);
+            progress(0, 0);
+            if (!document)
+                return;
+            if (preview())
+                reports::PreviewWindow(*document, m_op, this).exec();
+            else
+                reports::printOnDefaultPrinter(*document);
+        });
+        progress(0, 0);
+        print->setEnabled(true);
     });
 }
 

@@ -91,6 +91,7 @@ private:
     void reselectListRow();
     void showOrderedColumns();
     void wireRankingCommands();
+    void wireOutputCommands();
     // Runs a command of the tab "Rangieren" with the ordered grid frozen; the
     // command returns the position to select afterwards (-1: the current one).
     void runOnOrderedList(const std::function<int(int currentPosition)> &command);
