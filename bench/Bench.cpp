@@ -1,19 +1,31 @@
 // ranquill-bench: builds a synthetic event, runs the main operations on it
 // through the same logic classes the windows use, and prints one TSV table:
 // operation, rows, seconds, peak memory, ratio to a raw SQLite baseline.
+#include "capture/FormulaParser.h"
+#include "capture/ListGeneration.h"
+#include "capture/ResultEntry.h"
 #include "common/CodePage1252.h"
+#include "common/ConsoleOperator.h"
+#include "common/IniFile.h"
 #include "common/Errors.h"
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
+#include "ranking/KonfigDataModule.h"
+#include "ranking/PrintPreStage.h"
+#include "ranking/RankingOperations.h"
+#include "reports/Report.h"
+#include "reports/ReportDispatch.h"
 #include "tools/SqlBackup.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSqlQuery>
+#include <QSqlQueryModel>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -24,21 +36,6 @@
 #include <memory>
 
 namespace {
-
-// Answers every question with yes and sends messages to standard error.
-class BenchOperator : public rq::Operator
-{
-public:
-    void showMessage(rq::MessageKind kind, const QString &text) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(rq::messageCaption(kind)), qPrintable(text));
-    }
-    rq::Button ask(const QString &, const QList<rq::Button> &, rq::MessageKind) override { return rq::Button::Yes; }
-    std::optional<QString> chooseOpenFile(const rq::FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const rq::FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> askText(const QString &, const QString &, const QString &) override { return std::nullopt; }
-    std::unique_ptr<rq::WaitCursor> waitCursor() override { return std::make_unique<rq::WaitCursor>(); }
-};
 
 class CountingErrorList : public rq::ErrorList
 {
@@ -128,7 +125,7 @@ double timed(const std::function<void()> &work)
     return t.nsecsElapsed() / 1e9;
 }
 
-std::unique_ptr<rq::db::Database> freshDatabase(const QString &dir, BenchOperator &op, CountingErrorList &errors)
+std::unique_ptr<rq::db::Database> freshDatabase(const QString &dir, rq::ConsoleOperator &op, CountingErrorList &errors)
 {
     QDir().mkpath(dir);
     rq::db::DatabaseSetup setup(op, errors);
@@ -192,11 +189,12 @@ Options parse(const QStringList &args)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const Options o = parse(app.arguments());
     QTemporaryDir temp;
     const QString work = o.keep.isEmpty() ? temp.path() : o.keep;
-    BenchOperator op;
+    rq::ConsoleOperator op;
     CountingErrorList errors;
     QList<Row> table;
 
@@ -215,6 +213,95 @@ int main(int argc, char *argv[])
     check(errors.lines == refused, "V2E-Import: falsche Fehlerzahl");
     table << Row{QStringLiteral("import v2e"), v2e.size(), seconds, peakRssMb(), QString::number(seconds / base, 'f', 2)};
 
+    // Capture every participant as result entry does, one save per participant.
+    rq::IniFile ini(work + QStringLiteral("/Ranquill.ini"));
+    static const char *performances[] = {"12.5", "512", "5.5", "12.34", "3.4512", "7"};
+    qint64 captured = 0;
+    seconds = timed([&] {
+        rq::capture::FormulaParser parser(op);
+        rq::capture::ResultEntry entry(*db, op, ini, parser);
+        QSqlQuery people = db->exec(QStringLiteral("SELECT KAT_ID, PERS_ID FROM PERSON ORDER BY 1, 2"), {});
+        QList<std::pair<int, int>> keys;
+        while (people.next())
+            keys.append({people.value(0).toInt(), people.value(1).toInt()});
+        for (const auto &[kat, nr] : keys) {
+            entry.load(kat, nr, 2);
+            for (int r = 0; r < entry.rows.size(); ++r) {
+                entry.rows[r].performance = QString::fromLatin1(performances[entry.rows[r].unit % 6]);
+                entry.rows[r].additional = QString::number((nr + r) % 7);
+                entry.recalculate(r, 2);
+            }
+            rq::capture::PersonFields fields = entry.person;
+            if (entry.save(fields, entry.total(false, 2)) == rq::capture::ResultEntry::Saved::Yes)
+                ++captured;
+        }
+    });
+    check(captured == count(*db, "PERSON"), "Erfassung: nicht alle Teilnehmer gespeichert");
+    check(db->scalar(QStringLiteral("SELECT count(*) FROM PERSON WHERE STATUS_ID <> 1")).toInt() == 0,
+          "Erfassung: Status nicht 1");
+    table << Row{QStringLiteral("capture all"), captured, seconds, peakRssMb(), QStringLiteral("-")};
+
+    // Header rows and generation of every category; the largest list is timed on its own too.
+    rq::ranking::KonfigDataModule module(*db, op);
+    QList<int> categories;
+    QSqlQuery cats = db->exec(QStringLiteral("SELECT DISTINCT KAT_ID FROM PERSON ORDER BY 1"), {});
+    while (cats.next())
+        categories << cats.value(0).toInt();
+    for (int kat : categories)
+        db->exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, KATEGORIE_D, LAYOUT, "
+                                "DETAILS_PRO_ZEILE, RANG_TITEL, NAME1_TITEL, PUNKTE_TITEL) VALUES (?, 0, "
+                                "'Leichtathletik', ?, 'EINZEL', '4', 'Rang', 'Name', 'Punkte')"),
+                 {kat, QStringLiteral("Kategorie %1").arg(kat)});
+    double slowestGeneration = 0;
+    seconds = timed([&] {
+        for (int kat : categories) {
+            QElapsedTimer t;
+            t.start();
+            rq::capture::ListGeneration(module, op).run(kat, QStringLiteral("Kranz"), {QStringLiteral("Disziplinen")});
+            slowestGeneration = std::max(slowestGeneration, t.nsecsElapsed() / 1e9);
+        }
+    });
+    check(count(*db, "RANGPOS") == captured, "Generierung: falsche Positionszahl");
+    table << Row{QStringLiteral("generate all lists"), count(*db, "RANGPOS"), seconds, peakRssMb(), QStringLiteral("-")};
+    table << Row{QStringLiteral("generate largest list"), count(*db, "RANGPOS") / std::max<qint64>(1, categories.size()),
+                 slowestGeneration, peakRssMb(), QStringLiteral("-")};
+
+    // Ranking, awards and totals on every list.
+    double slowestRank = 0;
+    seconds = timed([&] {
+        module.refreshLists();
+        for (int row = 0; row < module.listModel()->rowCount(); ++row) {
+            module.setCurrentRow(row);
+            rq::ranking::RankingOperations ops(module, op);
+            QElapsedTimer t;
+            t.start();
+            ops.rankAndRenumber({}, -1);
+            slowestRank = std::max(slowestRank, t.nsecsElapsed() / 1e9);
+            ops.distributeAwards({}, QStringLiteral("30"), false, QStringLiteral("Kranz"));
+            ops.blockTotals({}, false, 2);
+            ops.positionTotals({}, false, 2);
+        }
+    });
+    check(db->scalar(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE AUSZEICHNUNG = 'Kranz'")).toInt() > 0,
+          "Auszeichnungen: keine verteilt");
+    table << Row{QStringLiteral("rank, awards, totals"), count(*db, "RANGPOS"), seconds, peakRssMb(), QStringLiteral("-")};
+    table << Row{QStringLiteral("rank largest list"), count(*db, "RANGPOS") / std::max<qint64>(1, categories.size()),
+                 slowestRank, peakRssMb(), QStringLiteral("-")};
+
+    // Pre-stage and PDF of the first list.
+    module.setCurrentRow(0);
+    const QString pdfPath = work + QStringLiteral("/List.pdf");
+    int pages = 0;
+    seconds = timed([&] {
+        const auto document = rq::reports::ReportDispatch(module, op).prepare(true, false);
+        if (document) {
+            rq::reports::writePdf(*document, pdfPath);
+            pages = int(document->pages.size());
+        }
+    });
+    check(pages > 0 && QFileInfo(pdfPath).size() > 0, "PDF: keine Datei");
+    table << Row{QStringLiteral("pre-stage and pdf"), pages, seconds, peakRssMb(), QStringLiteral("-")};
+
     const QString e2vPath = work + QStringLiteral("/Export.e2v");
     seconds = timed([&] { rq::interchange::E2vExport::writeFile(*db, e2vPath); });
     check(rq::cp1252::readLines(e2vPath).size() == stored, "E2V-Export: falsche Zeilenzahl");
@@ -222,16 +309,22 @@ int main(int argc, char *argv[])
 
     const QString backupPath = work + QStringLiteral("/RanBase.sql");
     seconds = timed([&] { rq::tools::SqlBackup::writeFile(*db, backupPath); });
-    const QStringList backupLines = rq::cp1252::readLines(backupPath);
-    check(backupLines.size() == stored + 1, "Sicherung: falsche Zeilenzahl");
-    table << Row{QStringLiteral("backup"), backupLines.size(), seconds, peakRssMb(), QStringLiteral("-")};
+    qint64 backupLines = 0;
+    rq::cp1252::forEachLine(backupPath, [&](const QString &) { ++backupLines; });
+    qint64 allRows = 0;
+    for (const char *t : {"IMPORT", "PERSON", "LEISTUNG", "RANGLISTE", "RANGPOS", "DETAILBLOCK", "DETAIL", "DETAILLINE",
+                          "VEREIN", "PERSVEREIN"})
+        allRows += count(*db, t);
+    check(backupLines == allRows, "Sicherung: falsche Zeilenzahl");
+    table << Row{QStringLiteral("backup"), backupLines, seconds, peakRssMb(), QStringLiteral("-")};
 
     auto restored = freshDatabase(work + QStringLiteral("/Restore"), op, errors);
     CountingErrorList restoreErrors;
-    seconds = timed([&] { rq::tools::SqlRestore(*restored, restoreErrors).restoreLines(backupLines); });
+    seconds = timed([&] { rq::tools::SqlRestore(*restored, restoreErrors).restoreFile(backupPath); });
     check(restoreErrors.lines == 0, "Wiederherstellung: Zeilen abgelehnt");
     check(count(*restored, "PERSON") + count(*restored, "LEISTUNG") == stored, "Wiederherstellung: falsche Zeilenzahl");
-    table << Row{QStringLiteral("restore"), backupLines.size(), seconds, peakRssMb(),
+    check(count(*restored, "DETAIL") == count(*db, "DETAIL"), "Wiederherstellung: falsche Zahl Details");
+    table << Row{QStringLiteral("restore"), backupLines, seconds, peakRssMb(),
                  QString::number(seconds / base, 'f', 2)};
 
     QTextStream out(stdout);

@@ -148,11 +148,11 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
     bool missing = false;
     for (const DisciplineRow &r : rows) {
         const bool hasPerformance = !r.performance.trimmed().isEmpty();
-        QSqlQuery q = m_db.exec(QStringLiteral("UPDATE LEISTUNG SET ZUSATZ1 = ?, ZUSATZ2 = ?, ZUSATZ3 = ?, STATUS_ID = ? "
+        const int changed = m_db.execute(QStringLiteral("UPDATE LEISTUNG SET ZUSATZ1 = ?, ZUSATZ2 = ?, ZUSATZ3 = ?, STATUS_ID = ? "
                                                "WHERE KAT_ID = ? AND PERS_ID = ? AND DISZ_ID = ?"),
                                 {textOrNull(r.performance), textOrNull(r.additional), textOrNull(r.points),
                                  hasPerformance ? 1 : 0, m_kat, m_startNr, r.disziplinId});
-        missing |= q.numRowsAffected() == 0;
+        missing |= changed == 0;
     }
 
     int status = fields.status;
@@ -189,7 +189,7 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
         "UPDATE PERSON SET ZUSATZ1 = ?, STATUS_ID = ?, AUSZEICHNUNG_ID = ?, RANG = ?, PKT_VAL = ?, NAME = ?, "
         "JAHRGANG = ?, VORNAME = ?, BEMERKUNG = ? WHERE KAT_ID = ? AND PERS_ID = ?");
     try {
-        m_db.exec(personSql, {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname,
+        m_db.execute(personSql, {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname,
                               fields.bemerkung, m_kat, m_startNr});
     } catch (const EngineError &) {
         m_op.error(personSql);

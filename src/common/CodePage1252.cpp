@@ -87,6 +87,46 @@ QStringList readLines(const QString &path)
     return splitLines(decode(file.readAll()));
 }
 
+void forEachLine(const QString &path, const std::function<void(const QString &)> &line)
+{
+    if (QFileInfo(path).isDir())
+        throw FileError(QStringLiteral("%1 ist ein Verzeichnis und keine Datei").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden: %2").arg(path, file.errorString()));
+    QByteArray pending;
+    bool afterCr = false;  // a CR ended the previous chunk; an LF right after it belongs to it
+    while (true) {
+        const QByteArray chunk = file.read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        qsizetype start = 0;
+        if (afterCr && chunk.front() == '\n')
+            start = 1;
+        afterCr = false;
+        for (qsizetype i = start; i < chunk.size(); ++i) {
+            const char c = chunk.at(i);
+            if (c != '\r' && c != '\n')
+                continue;
+            pending.append(chunk.constData() + start, i - start);
+            line(decode(pending));
+            pending.clear();
+            if (c == '\r') {
+                if (i + 1 < chunk.size()) {
+                    if (chunk.at(i + 1) == '\n')
+                        ++i;
+                } else {
+                    afterCr = true;
+                }
+            }
+            start = i + 1;
+        }
+        pending.append(chunk.constData() + start, chunk.size() - start);
+    }
+    if (!pending.isEmpty())
+        line(decode(pending));
+}
+
 void writeLines(const QString &path, const QStringList &lines)
 {
     QByteArray bytes;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Text files in the Windows Western code page (1252), the form of every file
 // Ranquill reads or writes: V2E/E2V, backups, exchange tables, settings.
 namespace rq::cp1252 {
@@ -18,6 +20,10 @@ QStringList splitLines(const QString &text);
 // Reads a whole file as lines. Throws FileError (with the system's message)
 // when the file cannot be opened or is a directory.
 QStringList readLines(const QString &path);
+
+// Reads a file line by line without holding all of it, for large files.
+// Throws FileError as readLines does.
+void forEachLine(const QString &path, const std::function<void(const QString &)> &line);
 
 // Writes every line followed by CR LF, replacing the file's content.
 // Throws FileError when the file cannot be written; nothing is left half-written

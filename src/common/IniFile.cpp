@@ -8,6 +8,8 @@
 
 #include <limits>
 
+#include <sys/stat.h>
+
 namespace rq {
 namespace {
 
@@ -46,12 +48,27 @@ IniFile::IniFile(QString path)
 {
 }
 
+std::optional<IniFile::Stamp> IniFile::stamp(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return Stamp{qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec), qint64(st.st_size)};
+}
+
 QStringList IniFile::load() const
 {
+    const auto now = stamp(m_path);
+    if (!now)
+        return {};
+    if (*now == m_stamp)
+        return m_lines;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return cp1252::splitLines(cp1252::decode(file.readAll()));
+    m_lines = cp1252::splitLines(cp1252::decode(file.readAll()));
+    m_stamp = *now;
+    return m_lines;
 }
 
 qsizetype IniFile::findKey(const QStringList &lines, const QString &section, const QString &key,
@@ -124,6 +141,8 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
     } catch (const FileError &) {
         return false;
     }
+    m_lines = lines;
+    m_stamp = stamp(m_path).value_or(Stamp());
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace rq {
 
 // A plain Windows-style INI file (CP1252, CR LF) as an operator edits it by hand.
@@ -37,6 +39,18 @@ private:
                              qsizetype *sectionEnd);
 
     QString m_path;
+    // The last content read, with the file's time and size: a file changed by
+    // hand is read again at once, an unchanged one is not parsed again.
+    struct Stamp
+    {
+        qint64 seconds = -1;
+        qint64 nanoseconds = -1;
+        qint64 size = -1;
+        bool operator==(const Stamp &) const = default;
+    };
+    static std::optional<Stamp> stamp(const QString &path);
+    mutable QStringList m_lines;
+    mutable Stamp m_stamp;
 };
 
 } // namespace rq

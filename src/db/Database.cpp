@@ -63,6 +63,7 @@ void Database::open()
 
 void Database::close()
 {
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -102,6 +103,22 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &values)
     if (!query.exec())
         throw EngineError(engineMessage(query.lastError()), sql);
     return query;
+}
+
+int Database::execute(const QString &sql, const QVariantList &values)
+{
+    auto it = m_prepared.find(sql);
+    if (it == m_prepared.end()) {
+        QSqlQuery query(connection());
+        if (!query.prepare(sql))
+            throw EngineError(engineMessage(query.lastError()), sql);
+        it = m_prepared.insert(sql, std::move(query));
+    }
+    for (const QVariant &v : values)
+        it->addBindValue(v);
+    if (!it->exec())
+        throw EngineError(engineMessage(it->lastError()), sql);
+    return it->numRowsAffected();
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &values)

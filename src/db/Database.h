@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -36,6 +37,10 @@ public:
     void exec(const QStringList &lines);
     // Runs one statement with its values bound to the "?" placeholders.
     QSqlQuery exec(const QString &sql, const QVariantList &values);
+    // Runs a change (INSERT, UPDATE, DELETE) with its values and returns the
+    // number of rows it changed. The compiled statement is kept for its next
+    // run, which saves compiling the tables' text rules again and again.
+    int execute(const QString &sql, const QVariantList &values);
     // The first column of the first row, or an invalid QVariant without rows.
     QVariant scalar(const QString &sql, const QVariantList &values = {});
 
@@ -45,6 +50,7 @@ public:
 private:
     QString m_filePath;
     QString m_connectionName;
+    QHash<QString, QSqlQuery> m_prepared;
 };
 
 // A literal for the places where a value becomes part of the statement text:

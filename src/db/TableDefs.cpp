@@ -239,12 +239,20 @@ QStringList textRuleTriggerSql(const TableDef &table)
     const QString condition = triggerCondition(table);
     if (condition.isEmpty())
         return {};
-    const QString assignments = triggerAssignments(table);
+    // One trigger for inserts; one per column for updates, so that an UPDATE
+    // statement carries only the rules of the columns it sets.
     QStringList sql;
-    for (const char *event : {"INSERT", "UPDATE"}) {
-        sql << QStringLiteral("CREATE TRIGGER %1_TEXT_%2 AFTER %2 ON %1 WHEN %3 BEGIN "
-                              "UPDATE %1 SET %4 WHERE rowid = NEW.rowid; END")
-                   .arg(table.name, QString::fromLatin1(event), condition, assignments);
+    sql << QStringLiteral("CREATE TRIGGER %1_TEXT_INSERT AFTER INSERT ON %1 WHEN %2 BEGIN "
+                          "UPDATE %1 SET %3 WHERE rowid = NEW.rowid; END")
+               .arg(table.name, condition, triggerAssignments(table));
+    for (const FieldDef &f : table.fields) {
+        if (f.type != FieldType::Text)
+            continue;
+        sql << QStringLiteral("CREATE TRIGGER %1_TEXT_%2 AFTER UPDATE OF %2 ON %1 WHEN length(NEW.%2) > %3 OR "
+                              "NEW.%2 = '' BEGIN UPDATE %1 SET %2 = NULLIF(substr(%2, 1, %3), '') WHERE rowid = "
+                              "NEW.rowid; END")
+                   .arg(table.name, f.name)
+                   .arg(f.width);
     }
     return sql;
 }

@@ -87,7 +87,7 @@ void PrintPreStage::buildDetailLines(bool shortDetail, const std::function<void(
             for (const char *part : {"DISZIPLIN", "LEISTUNG", "ZUSATZWERT", "ANZAHL", "PUNKTE", "DETAILTEXT"})
                 columns << QLatin1String(part) + QString::number(i);
         }
-        db.exec(QStringLiteral("INSERT INTO DETAILLINE (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')), line);
+        db.execute(QStringLiteral("INSERT INTO DETAILLINE (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')), line);
         line.clear();
     };
     int currentPos = -1;

@@ -8,6 +8,8 @@
 #include "db/LegacySql.h"
 #include "db/TableDefs.h"
 
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -80,6 +82,13 @@ const QStringList &SqlBackup::tableOrder()
 
 QStringList SqlBackup::tableAsInserts(db::Database &db, const QString &table)
 {
+    QStringList lines;
+    forEachInsert(db, table, [&](const QString &line) { lines << line; });
+    return lines;
+}
+
+void SqlBackup::forEachInsert(db::Database &db, const QString &table, const std::function<void(const QString &)> &out)
+{
     // The columns first, then the rows ordered by the first six of them.
     QSqlQuery probe = db.exec(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" LIMIT 0"), {});
     const QSqlRecord record = probe.record();
@@ -95,7 +104,6 @@ QStringList SqlBackup::tableAsInserts(db::Database &db, const QString &table)
     const int first = isImport ? 1 : 0;
     const QString head = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
                          columns.mid(first).join(u',') + QStringLiteral(")  VALUES (");
-    QStringList lines;
     while (q.next()) {
         QString line = isImport ? u'-' + q.value(0).toString() + u'-' + head : head;
         for (int i = first; i < columns.size(); ++i) {
@@ -104,9 +112,8 @@ QStringList SqlBackup::tableAsInserts(db::Database &db, const QString &table)
         }
         line.chop(1);
         line += QStringLiteral(");");
-        lines << line;
+        out(line);
     }
-    return lines;
 }
 
 QStringList SqlBackup::allInserts(db::Database &db)
@@ -124,7 +131,21 @@ QStringList SqlBackup::allInserts(db::Database &db)
 
 void SqlBackup::writeFile(db::Database &db, const QString &path)
 {
-    cp1252::writeLines(path, allInserts(db));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
+    bool written = true;
+    for (const QString &table : tableOrder()) {
+        try {
+            forEachInsert(db, table, [&](const QString &line) {
+                written &= file.write(cp1252::encode(line) + "\r\n") > 0;
+            });
+        } catch (const EngineError &) {
+            // A table that cannot be read is left out; the others still count.
+        }
+    }
+    if (!written || !file.commit())
+        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
 }
 
 void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirectory)
@@ -231,48 +252,68 @@ bool SqlRestore::execute(const QString &statement)
     return true;
 }
 
-void SqlRestore::restoreLines(const QStringList &lines)
+void SqlRestore::begin()
 {
     m_inserts.clear();
-    db::Savepoint transaction(m_db, QStringLiteral("restore"));
-    QString buffer;
-    QString table;
-    QString keyColumn;
-    for (const QString &raw : lines) {
-        QString line = trimmedLine(raw);
-        if (line.startsWith(u'-')) {
-            const QString rest = line.mid(1);
-            const qsizetype dash = rest.indexOf(u'-');
-            const auto number = num::parseInteger(rest.left(dash));
-            line = rest.mid(dash + 1);
-            const QString name = line.mid(12).section(QStringLiteral(" ("), 0, 0);
-            if (name != table) {
-                table = name;
-                if (name.toUpper() == QStringLiteral("IMPORT"))
-                    keyColumn = QStringLiteral("IMPORT_ID");
-            }
-            if (number && !keyColumn.isEmpty())
-                line = withKey(line, keyColumn, *number);
-        }
-        if (!buffer.isEmpty())
-            buffer += u'\n';
-        buffer += line;
-        if (line.endsWith(u';')) {
-            if (!execute(buffer)) {
-                ++m_failed;
-                m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + line);
-                m_errors.showList();
-            }
-            buffer.clear();
-        }
-    }
+    m_buffer.clear();
+    m_table.clear();
+    m_keyColumn.clear();
+    m_transaction = std::make_unique<db::Savepoint>(m_db, QStringLiteral("restore"));
+}
+
+void SqlRestore::finish()
+{
     m_inserts.clear();
-    transaction.release();
+    m_transaction->release();
+    m_transaction.reset();
+}
+
+void SqlRestore::restoreLine(const QString &raw)
+{
+    QString line = trimmedLine(raw);
+    if (line.startsWith(u'-')) {
+        const QString rest = line.mid(1);
+        const qsizetype dash = rest.indexOf(u'-');
+        const auto number = num::parseInteger(rest.left(dash));
+        line = rest.mid(dash + 1);
+        const QString name = line.mid(12).section(QStringLiteral(" ("), 0, 0);
+        if (name != m_table) {
+            m_table = name;
+            if (name.toUpper() == QStringLiteral("IMPORT"))
+                m_keyColumn = QStringLiteral("IMPORT_ID");
+        }
+        if (number && !m_keyColumn.isEmpty())
+            line = withKey(line, m_keyColumn, *number);
+    }
+    if (!m_buffer.isEmpty())
+        m_buffer += u'\n';
+    m_buffer += line;
+    if (line.endsWith(u';')) {
+        if (!execute(m_buffer)) {
+            ++m_failed;
+            m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + line);
+            m_errors.showList();
+        }
+        m_buffer.clear();
+    }
+}
+
+void SqlRestore::restoreLines(const QStringList &lines)
+{
+    begin();
+    for (const QString &line : lines)
+        restoreLine(line);
+    finish();
 }
 
 void SqlRestore::restoreFile(const QString &path)
 {
-    restoreLines(cp1252::readLines(path));
+    // Opened first, so that a file that cannot be read changes nothing.
+    if (!QFileInfo(path).isFile())
+        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(path));
+    begin();
+    cp1252::forEachLine(path, [this](const QString &line) { restoreLine(line); });
+    finish();
 }
 
 void SqlRestore::run(Operator &op, const QString &programDirectory)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <QStringList>
 
@@ -15,6 +17,7 @@ class Operator;
 
 namespace rq::db {
 class Database;
+class Savepoint;
 }
 
 namespace rq::tools {
@@ -29,11 +32,14 @@ public:
     // DETAILLINE, VEREIN, PERSVEREIN.
     static const QStringList &tableOrder();
 
-    // The lines of one table. Throws EngineError when the table cannot be read.
+    // The lines of one table, one after another. Throws EngineError when the
+    // table cannot be read; the lines handed on before stay handed on.
+    static void forEachInsert(db::Database &db, const QString &table, const std::function<void(const QString &)> &line);
     static QStringList tableAsInserts(db::Database &db, const QString &table);
     // The lines of every table; a table that cannot be read is left out.
     static QStringList allInserts(db::Database &db);
-    // Writes the backup file. Throws FileError; a failed write leaves no file.
+    // Writes the backup file table by table, without holding it all in memory.
+    // Throws FileError; a failed write leaves no file.
     static void writeFile(db::Database &db, const QString &path);
 
     // The menu command "&Sicherung aller Daten": asks for the file, then writes it.
@@ -51,6 +57,8 @@ public:
     SqlRestore(db::Database &db, ErrorList &errors);
 
     void restoreLines(const QStringList &lines);
+    // One line of the file; call finish() after the last.
+    void restoreLine(const QString &raw);
     // Throws FileError when the file cannot be read.
     void restoreFile(const QString &path);
 
@@ -62,12 +70,18 @@ public:
 
 private:
     bool execute(const QString &statement);
+    void begin();
+    void finish();
 
     db::Database &m_db;
     ErrorList &m_errors;
     int m_failed = 0;
     // Prepared INSERTs by "table(columns)", for the lines in the backup's own shape.
     QHash<QString, QSqlQuery> m_inserts;
+    std::unique_ptr<db::Savepoint> m_transaction;
+    QString m_buffer;
+    QString m_table;
+    QString m_keyColumn;
 };
 
 // One line in the shape the backup writes: INSERT INTO T (A,B)  VALUES ("x",NULL);

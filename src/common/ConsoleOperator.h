@@ -1,0 +1,37 @@
+#pragma once
+
+#include "common/Operator.h"
+
+#include <QStringList>
+
+namespace rq {
+
+// The Operator of the command line and the benchmark: messages go to standard error as
+// "Warnung: …", "Fehler: …", "Information: …"; a question is answered with
+// its first affirmative button (the command itself is the operator's decision);
+// dialogs and prompts are answered with nothing.
+class ConsoleOperator : public Operator
+{
+public:
+    void showMessage(MessageKind kind, const QString &text) override;
+    Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
+    std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
+    std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
+    std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
+    std::unique_ptr<WaitCursor> waitCursor() override;
+
+    int warnings = 0;
+    int errors = 0;
+};
+
+// The error list of the command line: its lines go to standard output.
+class ConsoleErrorList : public ErrorList
+{
+public:
+    void clearLines() override {}
+    void appendLine(const QString &line) override;
+    void showList() override {}
+    void hideList() override {}
+};
+
+} // namespace rq
