@@ -139,6 +139,8 @@ MainWindow::MainWindow(IniFile &ini, QWidget *parent)
     m_logo->setObjectName(QStringLiteral("LogoPanel"));
     m_logo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_logo->setAlignment(Qt::AlignCenter);
+    // The picture is shown centred and unscaled; a narrow panel shows its middle.
+    m_logo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_logoImage = logoImage();
     m_logo->setPixmap(QPixmap::fromImage(m_logoImage));
     layout->addWidget(m_logo, 1);

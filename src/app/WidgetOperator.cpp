@@ -69,6 +69,15 @@ void merge(FileDialogRequest &shared, const FileDialogRequest &request)
 
 } // namespace
 
+QWidget *WidgetOperator::dialogParent() const
+{
+    // Boxes and dialogs belong to the window the operator works in, which is
+    // often a modal window above the main window.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return m_parent;
+}
+
 WidgetOperator::WidgetOperator(QWidget *parent)
     : m_parent(parent)
 {
@@ -81,7 +90,7 @@ void WidgetOperator::showMessage(MessageKind kind, const QString &text)
 
 Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
 {
-    QMessageBox box(iconFor(kind), messageCaption(kind), text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(iconFor(kind), messageCaption(kind), text, QMessageBox::NoButton, dialogParent());
     QList<QPair<QAbstractButton *, Button>> map;
     for (const Button b : buttons) {
         QPushButton *pb = box.addButton(buttonText(b), roleFor(b));
@@ -106,7 +115,7 @@ std::optional<QString> WidgetOperator::runFileDialog(FileDialogRequest &shared,
                                                      const FileDialogRequest &request, bool save)
 {
     merge(shared, request);
-    QFileDialog dialog(m_parent, shared.title.value_or(QString()));
+    QFileDialog dialog(dialogParent(), shared.title.value_or(QString()));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (shared.filter)
@@ -139,7 +148,7 @@ std::optional<QString> WidgetOperator::chooseSaveFile(const FileDialogRequest &r
 std::optional<QString> WidgetOperator::askText(const QString &title, const QString &prompt,
                                                const QString &defaultText)
 {
-    QInputDialog dialog(m_parent);
+    QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(defaultText);

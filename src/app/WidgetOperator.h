@@ -23,6 +23,7 @@ public:
     std::unique_ptr<WaitCursor> waitCursor() override;
 
 private:
+    QWidget *dialogParent() const;
     std::optional<QString> runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
                                          bool save);
 

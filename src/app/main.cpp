@@ -20,7 +20,9 @@
 #include "tools/SqlBackup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 
 int main(int argc, char *argv[])
@@ -32,6 +34,11 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication::setApplicationName(QStringLiteral("Ranquill"));
+    // Qt's own dialogs (file dialogs, input boxes) speak German as the program does.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
     // Numbers in widgets follow the program's fixed formats, not the system's.
     QLocale c = QLocale::c();
     c.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
