@@ -62,9 +62,11 @@ void showColumns(QTableView *view, const QList<std::pair<const char *, const cha
     }
 }
 
-// The columns share the list's width by one common factor.
+// The columns share the list's width by one common factor, starting from the
+// widths their captions and contents ask for.
 void fitColumns(QTableView *view)
 {
+    view->resizeColumnsToContents();
     QList<int> columns;
     QList<int> widths;
     for (int c = 0; c < view->model()->columnCount(); ++c) {

@@ -144,6 +144,8 @@ void KonfigDataModule::setCurrentPosition(int row)
             link = {r.value(QStringLiteral("KAT_NR")), r.value(QStringLiteral("KLASSE_NR")),
                     r.value(QStringLiteral("RANGPOS_NR"))};
     }
+    if (!link.isEmpty() && link == m_blocks->linkValues())
+        return;  // the same position again: its blocks and their details stay as shown
     m_details->link({});
     m_blocks->link(link);
 }

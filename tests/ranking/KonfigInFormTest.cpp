@@ -257,3 +257,14 @@ TEST_F(KonfigInFormTest, RankingButtonsOnTheRealTab)
                                    QStringLiteral("3|2|48|Kranz"), QStringLiteral("4|4|45|")}));
     EXPECT_EQ(op.messages.filter(QStringLiteral("Ranquill")), QStringList());
 }
+
+TEST_F(KonfigInFormTest, OpeningTheEditingTabShowsTheFirstBlocksDetails)
+{
+    db.exec(QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, DISZIPLIN) "
+                           "VALUES (5, 0, 3, 1, 1, 'Weit')"));
+    module->setCurrentRow(module->rowOf({5, 0}));
+    form->tabs()->setCurrentIndex(KonfigInForm::Erfassen);
+    EXPECT_EQ(form->grid(Level::Position)->model()->rowCount(), 1);
+    EXPECT_EQ(form->grid(Level::Block)->model()->rowCount(), 1);
+    EXPECT_EQ(form->grid(Level::Detail)->model()->rowCount(), 1);
+}
