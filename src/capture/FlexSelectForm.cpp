@@ -1,6 +1,7 @@
 #include "capture/FlexSelectForm.h"
 
 #include "app/GeometryKeeper.h"
+#include "app/GridColumns.h"
 #include "capture/FlexResultInForm.h"
 #include "capture/StartResultDataModule.h"
 #include "common/ColumnFit.h"
@@ -44,41 +45,7 @@ QTableView *listView(QAbstractItemModel *model, QWidget *parent)
     return view;
 }
 
-// Shows the listed fields in this order under their captions and hides the rest.
-void showColumns(QTableView *view, const QList<std::pair<const char *, const char *>> &columns)
-{
-    auto *model = static_cast<QSqlQueryModel *>(view->model());
-    const QSqlRecord record = model->record();
-    for (int c = 0; c < model->columnCount(); ++c)
-        view->setColumnHidden(c, true);
-    int visual = 0;
-    for (const auto &[field, caption] : columns) {
-        const int c = record.indexOf(QString::fromLatin1(field));
-        if (c < 0)
-            continue;
-        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(caption));
-        view->setColumnHidden(c, false);
-        view->horizontalHeader()->moveSection(view->horizontalHeader()->visualIndex(c), visual++);
-    }
-}
 
-// The columns share the list's width by one common factor, starting from the
-// widths their captions and contents ask for.
-void fitColumns(QTableView *view)
-{
-    view->resizeColumnsToContents();
-    QList<int> columns;
-    QList<int> widths;
-    for (int c = 0; c < view->model()->columnCount(); ++c) {
-        if (!view->isColumnHidden(c)) {
-            columns << c;
-            widths << view->columnWidth(c);
-        }
-    }
-    const QList<int> fitted = columns::fitProportional(widths, view->viewport()->width() - 2);
-    for (int i = 0; i < columns.size(); ++i)
-        view->setColumnWidth(columns.at(i), fitted.at(i));
-}
 
 QLabel *largeLabel(QWidget *parent)
 {
@@ -263,7 +230,10 @@ FlexSelectForm::FlexSelectForm(StartResultDataModule &data, FlexResultInForm &re
     connect(m_tabs, &QTabWidget::currentChanged, this, &FlexSelectForm::tabChanged);
     for (QTableView *view : {m_categories, m_persons, m_ordered})
         connect(view->model(), &QAbstractItemModel::modelReset, view, [view] {
-            QTimer::singleShot(0, view, [view] { fitColumns(view); });
+            QTimer::singleShot(0, view, [view] {
+                view->resizeColumnsToContents();  // start from what captions and contents ask for
+                fitColumnsProportionally(view);
+            });
         });
 
     m_format->button(std::clamp(m_ini.readInt(kOptions, QStringLiteral("RadioGroupFormatFlex"), 0), 0, 3))->setChecked(true);

@@ -3,6 +3,7 @@
 #include "common/IniFile.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "common/Text.h"
 
 #include <QRegularExpression>
 
@@ -37,12 +38,7 @@ FormulaParser::FormulaParser(Operator &op)
 
 bool FormulaParser::prepare(const QString &formula)
 {
-    QString text = formula;
-    // Blanks and control characters at both ends go.
-    while (!text.isEmpty() && text.front().unicode() <= 32)
-        text.remove(0, 1);
-    while (!text.isEmpty() && text.back().unicode() <= 32)
-        text.chop(1);
+    QString text = trimControl(formula);
     if (text.isEmpty())
         return false;
     static const QRegularExpression blanks(QStringLiteral(" +"));

@@ -1,6 +1,7 @@
 #include "capture/OptionDlg.h"
 
 #include "app/GeometryKeeper.h"
+#include "app/GridColumns.h"
 #include "capture/LateRegistration.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
@@ -115,18 +116,7 @@ void OptionDlg::showEvent(QShowEvent *event)
     m_model->setQuery(std::move(q));
     while (m_model->canFetchMore())
         m_model->fetchMore();
-    const QSqlRecord record = m_model->record();
-    const QList<std::pair<const char *, const char *>> columns = {
-        {"PREFIX", "Präfix"}, {"ORT", "Verein"}, {"KANTON", "Kanton"}, {"VERBAND", "Verband"}};
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        m_clubs->setColumnHidden(c, true);
-    int visual = 0;
-    for (const auto &[f, caption] : columns) {
-        const int c = record.indexOf(QString::fromLatin1(f));
-        m_model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(caption));
-        m_clubs->setColumnHidden(c, false);
-        m_clubs->horizontalHeader()->moveSection(m_clubs->horizontalHeader()->visualIndex(c), visual++);
-    }
+    showColumns(m_clubs, {{"PREFIX", "Präfix"}, {"ORT", "Verein"}, {"KANTON", "Kanton"}, {"VERBAND", "Verband"}});
     if (m_model->rowCount() > 0)
         m_clubs->selectRow(0);
     QDialog::showEvent(event);

@@ -1,17 +1,8 @@
 #include "interchange/RecordReader.h"
 
-namespace rq::interchange {
+#include "common/Text.h"
 
-QString trimControl(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start).unicode() <= 32)
-        ++start;
-    while (end > start && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(start, end - start);
-}
+namespace rq::interchange {
 
 RecordReader::RecordReader(QString line)
     : m_rest(std::move(line))

@@ -23,7 +23,4 @@ private:
     QString m_rest;
 };
 
-// Blanks and control characters (codes up to 32) removed at both ends.
-QString trimControl(const QString &text);
-
 } // namespace rq::interchange

@@ -1,6 +1,7 @@
 #include "ranking/KonfigInForm.h"
 
 #include "app/GeometryKeeper.h"
+#include "app/GridColumns.h"
 #include "common/ColumnFit.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
@@ -46,7 +47,7 @@ namespace {
 const QString kWindowName = QStringLiteral("KonfigInForm");
 const QString kOptions = QStringLiteral("Options");
 
-using Columns = QList<std::pair<const char *, const char *>>;  // field, caption
+using Columns = ColumnCaptions;
 
 // An editable pick list for a column: the items are offered, other text may be typed.
 class PickListDelegate : public QStyledItemDelegate
@@ -78,24 +79,6 @@ private:
     QStringList m_items;
 };
 
-// Shows the listed fields in this order under their captions and hides the rest.
-void showColumns(QTableView *view, const Columns &columns)
-{
-    QAbstractItemModel *model = view->model();
-    const QSqlRecord record = static_cast<QSqlQueryModel *>(model)->record();
-    QHeaderView *header = view->horizontalHeader();
-    for (int c = 0; c < model->columnCount(); ++c)
-        view->setColumnHidden(c, true);
-    int visual = 0;
-    for (const auto &[field, caption] : columns) {
-        const int c = record.indexOf(QString::fromLatin1(field));
-        if (c < 0)
-            continue;
-        model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(caption));
-        view->setColumnHidden(c, false);
-        header->moveSection(header->visualIndex(c), visual++);
-    }
-}
 
 QList<int> visibleLogicalColumns(const QTableView *view)
 {
@@ -885,23 +868,21 @@ bool KonfigInForm::eventFilter(QObject *watched, QEvent *event)
 
 void KonfigInForm::fitColumns(QTableView *view)
 {
+    // The title and position grids keep their columns and give the last the rest.
+    if (view != grid(Level::Title) && view != grid(Level::Position)) {
+        fitColumnsProportionally(view);
+        return;
+    }
     const QList<int> columns = visibleLogicalColumns(view);
     if (columns.isEmpty())
         return;
     QList<int> widths;
     for (const int c : columns)
         widths << view->columnWidth(c);
-    // A pixel of slack keeps rounding from calling up a horizontal scroll bar.
-    const int usable = view->viewport()->width() - 2;
-    QList<int> fitted;
-    if (view == grid(Level::Title) || view == grid(Level::Position)) {
-        auto it = m_narrowestLast.find(view);
-        if (it == m_narrowestLast.end())
-            it = m_narrowestLast.insert(view, widths.last());
-        fitted = columns::fitLastColumn(widths, usable, *it);
-    } else {
-        fitted = columns::fitProportional(widths, usable);
-    }
+    auto it = m_narrowestLast.find(view);
+    if (it == m_narrowestLast.end())
+        it = m_narrowestLast.insert(view, widths.last());
+    const QList<int> fitted = columns::fitLastColumn(widths, view->viewport()->width() - 2, *it);
     for (int i = 0; i < columns.size(); ++i)
         view->setColumnWidth(columns.at(i), fitted.at(i));
 }

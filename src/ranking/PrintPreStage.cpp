@@ -3,6 +3,7 @@
 #include "common/CodePage1252.h"
 #include "common/Errors.h"
 #include "common/Operator.h"
+#include "common/Text.h"
 #include "db/Database.h"
 #include "ranking/KonfigDataModule.h"
 
@@ -12,20 +13,6 @@
 #include <QSqlRecord>
 
 namespace rq::ranking {
-namespace {
-
-QString trimControl(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start).unicode() <= 32)
-        ++start;
-    while (end > start && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(start, end - start);
-}
-
-} // namespace
 
 QString detailDisplayText(const QString &layout, const QString &leistung, const QString &zusatzwert,
                           const QString &punkte, const QString &detailText, bool shortDetail)

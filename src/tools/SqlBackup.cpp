@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "common/Text.h"
 #include "db/Database.h"
 #include "db/LegacySql.h"
 #include "db/TableDefs.h"
@@ -39,18 +40,6 @@ QString valueText(const QVariant &value)
         text = value.toString();
     }
     return u'"' + text.replace(u'"', QStringLiteral("\"+'\"'+\"")) + u'"';
-}
-
-// Blanks and control characters at both ends go.
-QString trimmedLine(const QString &line)
-{
-    qsizetype start = 0;
-    qsizetype end = line.size();
-    while (start < end && line.at(start).unicode() <= 32)
-        ++start;
-    while (end > start && line.at(end - 1).unicode() <= 32)
-        --end;
-    return line.mid(start, end - start);
 }
 
 // "INSERT INTO IMPORT (A,B)  VALUES (x,y);" with key K = n becomes
@@ -270,7 +259,7 @@ void SqlRestore::finish()
 
 void SqlRestore::restoreLine(const QString &raw)
 {
-    QString line = trimmedLine(raw);
+    QString line = trimControl(raw);
     if (line.startsWith(u'-')) {
         const QString rest = line.mid(1);
         const qsizetype dash = rest.indexOf(u'-');
