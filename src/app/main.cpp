@@ -24,6 +24,26 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QMessageBox>
+#include <QProxyStyle>
+
+namespace {
+
+// Tooltips show after half a second and follow each other within 100 ms.
+class RanquillStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 500;
+        if (hint == SH_ToolTip_FallAsleepDelay)
+            return 100;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -34,6 +54,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication::setApplicationName(QStringLiteral("Ranquill"));
+    QApplication::setStyle(new RanquillStyle);
     // Qt's own dialogs (file dialogs, input boxes) speak German as the program does.
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
