@@ -204,6 +204,10 @@ void KonfigInForm::wireOutputCommands()
         runGuarded(m_op, [&] { PrintPreStage(m_module, m_op).saveTextFile(rePrint(), shortDetail(), progress); });
         progress(0, 0);
     });
+    // The exchange files and the medal lists are not part of this version.
+    for (const char *name : {"BitBtnExport", "BitBtnTemplate"})
+        connect(button(QString::fromLatin1(name)), &QPushButton::clicked, this,
+                [this] { m_op.inform(QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar.")); });
     QPushButton *print = button(QStringLiteral("BitBtnPrint"));
     connect(print, &QPushButton::clicked, this, [this, print, progress] {
         print->setEnabled(false);
