@@ -20,7 +20,6 @@ void ConsoleOperator::showMessage(MessageKind kind, const QString &text)
     switch (kind) {
     case MessageKind::Warning:
         caption = QStringLiteral("Warnung");
-        ++warnings;
         break;
     case MessageKind::Error:
     case MessageKind::Application:

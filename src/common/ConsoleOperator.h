@@ -20,8 +20,7 @@ public:
     std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
-    int warnings = 0;
-    int errors = 0;
+    int errors = 0;  // error messages shown so far
 };
 
 // The error list of the command line: its lines go to standard output.

@@ -697,7 +697,6 @@ void KonfigInForm::rowChanged(Level level, int current, int previous)
 {
     if (m_restoringRow)
         return;
-    RankingTableModel *model = m_module.model(level);
     // Leaving a row posts what was typed in it and in the levels below it; a
     // row just inserted is posted when it is left in turn.
     if (previous >= 0 && previous != current && !m_inserting) {
@@ -715,7 +714,6 @@ void KonfigInForm::rowChanged(Level level, int current, int previous)
             return;
         }
     }
-    Q_UNUSED(model);
     refreshLinks(level);
 }
 
