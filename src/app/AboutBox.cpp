@@ -75,7 +75,10 @@ AboutBox::~AboutBox()
 
 void AboutBox::fillSystemLines()
 {
-    m_os->setText(build::osLine());
+    // A long line is shortened to the dialog's width; its hint holds all of it.
+    const QString os = build::osLine();
+    m_os->setToolTip(os);
+    m_os->setText(m_os->fontMetrics().elidedText(os, Qt::ElideRight, m_os->width()));
     m_memory->setText(num::formatGrouped(build::physicalMemoryKb(), num::thousandsSeparator()) +
                       QStringLiteral(" KB"));
 }
@@ -88,7 +91,7 @@ void AboutBox::showEvent(QShowEvent *event)
 
 QString AboutBox::versionText() const { return m_version->text(); }
 QString AboutBox::buildText() const { return m_build->text(); }
-QString AboutBox::osText() const { return m_os->text(); }
+QString AboutBox::osText() const { return m_os->toolTip(); }
 QString AboutBox::memoryText() const { return m_memory->text(); }
 
 } // namespace rq
