@@ -1,6 +1,7 @@
 #include "db/Database.h"
 #include "ranking/KonfigDataModule.h"
 #include "ranking/PrintPreStage.h"
+#include "reports/PreviewWindow.h"
 #include "reports/RanklistEinzelReport.h"
 #include "reports/ReportDispatch.h"
 #include "support/ScriptedOperator.h"
@@ -238,4 +239,28 @@ TEST_F(ReportsTest, DispatchMessages)
     db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'einzel'"));
     EXPECT_FALSE(ReportDispatch(module, op).prepare(true, false).has_value());
     EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Report für den Layouttyp einzel vorhanden"));
+}
+
+TEST_F(ReportsTest, PreviewSavesEveryFormatAndStaysOnItsPages)
+{
+    for (int p = 1; p <= 40; ++p)
+        position(p, QByteArray::number(p).constData(), "Müller", "10");
+    const auto document = ReportDispatch(module, op).prepare(true, false);
+    ASSERT_TRUE(document.has_value());
+    PreviewWindow preview(*document, op);
+    preview.showPage(99);
+    EXPECT_EQ(preview.page(), document->pages.size() - 1);
+    preview.showPage(-3);
+    EXPECT_EQ(preview.page(), 0);
+    const struct
+    {
+        const char *name;
+        const char *starts;
+    } files[] = {{"l.pdf", "%PDF"}, {"l.txt", "Leichtathletik"}, {"l.csv", "Leichtathletik"}, {"l.html", "<html>"}};
+    for (const auto &f : files) {
+        const QString path = temp.dir.filePath(QString::fromLatin1(f.name));
+        preview.saveAs(path);
+        EXPECT_TRUE(test::readBytes(path).startsWith(f.starts)) << f.name;
+    }
+    EXPECT_TRUE(test::readBytes(temp.dir.filePath(QStringLiteral("l.csv"))).contains("1.,M\xFCller Hans,10"));
 }
