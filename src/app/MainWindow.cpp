@@ -208,7 +208,7 @@ void MainWindow::runCommand(Command command)
     const auto handler = m_handlers.value(command);
     runGuarded(*m_op, [&] {
         if (!handler) {
-            m_op->inform(QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."));
+            m_op->inform(notAvailableMessage());
             return;
         }
         handler();

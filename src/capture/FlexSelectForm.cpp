@@ -220,7 +220,7 @@ FlexSelectForm::FlexSelectForm(StartResultDataModule &data, FlexResultInForm &re
     connect(toList, &QPushButton::clicked, this, [this] {
         runGuarded(m_op, [this] {
             if (!m_convert) {
-                m_op.inform(QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar."));
+                m_op.inform(notAvailableMessage());
                 return;
             }
             m_convert(currentCategory());

@@ -24,6 +24,11 @@ QString messageCaption(MessageKind kind)
     return {};
 }
 
+QString notAvailableMessage()
+{
+    return QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar.");
+}
+
 QString buttonText(Button button)
 {
     switch (button) {

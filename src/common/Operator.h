@@ -16,6 +16,8 @@ enum class Button { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
 // The caption of each kind: "Information", "Warnung", "Fehler", "Bestätigung", "Ranquill".
 QString messageCaption(MessageKind kind);
+// The message of a command that this version does not offer yet.
+QString notAvailableMessage();
 // The German button texts: "OK", "Abbrechen", "&Ja", "&Nein", "&Abbrechen", ...
 QString buttonText(Button button);
 

@@ -207,7 +207,7 @@ void KonfigInForm::wireOutputCommands()
     // The exchange files and the medal lists are not part of this version.
     for (const char *name : {"BitBtnExport", "BitBtnTemplate"})
         connect(button(QString::fromLatin1(name)), &QPushButton::clicked, this,
-                [this] { m_op.inform(QStringLiteral("Diese Funktion ist in dieser Version noch nicht verfügbar.")); });
+                [this] { m_op.inform(notAvailableMessage()); });
     QPushButton *print = button(QStringLiteral("BitBtnPrint"));
     connect(print, &QPushButton::clicked, this, [this, print, progress] {
         print->setEnabled(false);
