@@ -99,7 +99,7 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
         for (const QVariant &v : values)
             q.addBindValue(v);
         if (!q.exec())
-            throw EngineError(q.lastError().databaseText(), q.lastQuery());
+            throw EngineError(db::engineMessage(q.lastError()), q.lastQuery());
     };
 
     int counter = 1;

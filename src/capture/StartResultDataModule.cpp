@@ -37,7 +37,7 @@ void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVa
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw EngineError(q.lastError().databaseText(), sql);
+        throw EngineError(db::engineMessage(q.lastError()), sql);
     model.setQuery(std::move(q));
     while (model.canFetchMore())
         model.fetchMore();

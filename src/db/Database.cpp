@@ -10,14 +10,6 @@ namespace {
 
 QAtomicInt s_connectionCounter;
 
-QString engineMessage(const QSqlError &error)
-{
-    QString text = error.databaseText();
-    if (text.isEmpty())
-        text = error.text();
-    return text.trimmed();
-}
-
 } // namespace
 
 QString Database::fileIn(const QString &dataDirectory)
@@ -140,6 +132,12 @@ QStringList Database::tableNames() const
     QStringList names = connection().tables(QSql::Tables);
     names.removeIf([](const QString &name) { return name.startsWith(QStringLiteral("sqlite_")); });
     return names;
+}
+
+QString engineMessage(const QSqlError &error)
+{
+    const QString text = error.databaseText();
+    return (text.isEmpty() ? error.text() : text).trimmed();
 }
 
 QString quote(const QString &value)

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -52,6 +53,9 @@ private:
     QString m_connectionName;
     QHash<QString, QSqlQuery> m_prepared;
 };
+
+// The engine's own text of a failure (the driver's when the engine gave none).
+QString engineMessage(const QSqlError &error);
 
 // A literal for the places where a value becomes part of the statement text:
 // 'text' with single quotes doubled; NULL for a null string.

@@ -264,7 +264,7 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
         const QString sql = insertSql(tables[type - 1], rules);
         QSqlQuery insert(m_db.connection());
         if (!insert.prepare(sql))
-            throw EngineError(insert.lastError().databaseText(), sql);
+            throw EngineError(db::engineMessage(insert.lastError()), sql);
         for (int i = 0; i < lines.size(); ++i) {
             const int lineNumber = i + 1;
             QString first;
@@ -289,7 +289,7 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
             if (!insert.exec()) {
                 const QSqlError error = insert.lastError();
                 refuse(lineNumber, QStringLiteral(": ") +
-                                       (error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+                                       db::engineMessage(error));
             }
         }
     }

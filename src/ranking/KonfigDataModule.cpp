@@ -219,8 +219,7 @@ void KonfigDataModule::openOrderedList(const QString &orderBy)
     q.bindValue(QStringLiteral(":KLASSE_NR"), key ? key->klasse : -1);
     if (!q.exec()) {
         m_op.error(sql);
-        const QSqlError e = q.lastError();
-        throw EngineError(e.databaseText().isEmpty() ? e.text() : e.databaseText(), sql);
+        throw EngineError(db::engineMessage(q.lastError()), sql);
     }
     m_order->setQuery(std::move(q));
     while (m_order->canFetchMore())

@@ -6,6 +6,7 @@
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
+#include "db/Database.h"
 #include "ranking/PrintPreStage.h"
 #include "ranking/RankingTableModel.h"
 #include "reports/PreviewWindow.h"
@@ -757,9 +758,9 @@ void KonfigInForm::deleteRow(bool askGridQuestion)
     auto *model = static_cast<RankingTableModel *>(view->model());
     const int row = view->currentIndex().row();
     if (!model->removeRow(row) || !model->submitAll()) {
-        const QString message = model->lastError().databaseText();
+        const QString message = db::engineMessage(model->lastError());
         model->revertAll();
-        throw EngineError(message.isEmpty() ? model->lastError().text() : message, QString());
+        throw EngineError(message, QString());
     }
     model->select();
 }

@@ -1,6 +1,7 @@
 #include "ranking/RankingTableModel.h"
 
 #include "common/Errors.h"
+#include "db/Database.h"
 
 #include <QSqlError>
 #include <QSqlField>
@@ -64,8 +65,7 @@ void RankingTableModel::post()
     if (!isDirty())
         return;
     if (!submitAll()) {
-        const QSqlError e = lastError();
-        throw EngineError(e.databaseText().isEmpty() ? e.text() : e.databaseText(), QString());
+        throw EngineError(db::engineMessage(lastError()), QString());
     }
 }
 

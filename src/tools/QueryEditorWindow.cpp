@@ -387,8 +387,7 @@ void QueryEditorWindow::updatePosition()
     // the edit stays for correction.
     if (auto *table = dynamic_cast<EditableTableModel *>(m_model); table && table->lastError().isValid()) {
         const QSqlError error = table->takeError();
-        showGeneralError(m_op, EngineError(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
-                                           QString()));
+        showGeneralError(m_op, EngineError(db::engineMessage(error), QString()));
     }
     const QModelIndex current = m_grid->currentIndex();
     m_position->setText(current.isValid() ? QStringLiteral("Position: %1").arg(current.row() + 1)

@@ -25,21 +25,15 @@ bool isNameChar(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
-QString engineMessage(const QSqlError &error)
-{
-    const QString text = error.databaseText();
-    return (text.isEmpty() ? error.text() : text).trimmed();
-}
-
 // Prepares and runs a statement with its values; returns the failure, if any.
 std::optional<EngineError> tryExec(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
     if (!query.prepare(sql))
-        return EngineError(engineMessage(query.lastError()), sql);
+        return EngineError(db::engineMessage(query.lastError()), sql);
     for (const QVariant &v : values)
         query.addBindValue(v);
     if (!query.exec())
-        return EngineError(engineMessage(query.lastError()), sql);
+        return EngineError(db::engineMessage(query.lastError()), sql);
     return std::nullopt;
 }
 
