@@ -13,7 +13,7 @@
 #include "db/DatabaseSetup.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
-#include "ranking/KonfigDataModule.h"
+#include "ranking/RankingList.h"
 #include "ranking/PrintPreStage.h"
 #include "ranking/RankingOperations.h"
 #include "reports/Report.h"
@@ -226,12 +226,12 @@ int main(int argc, char *argv[])
             keys.append({people.value(0).toInt(), people.value(1).toInt()});
         for (const auto &[kat, nr] : keys) {
             entry.load(kat, nr, 2);
-            for (int r = 0; r < entry.rows.size(); ++r) {
-                entry.rows[r].performance = QString::fromLatin1(performances[entry.rows[r].unit % 6]);
-                entry.rows[r].additional = QString::number((nr + r) % 7);
+            for (int r = 0; r < entry.rows().size(); ++r) {
+                entry.setPerformance(r, QString::fromLatin1(performances[entry.rows().at(r).unit % 6]));
+                entry.setAdditional(r, QString::number((nr + r) % 7));
                 entry.recalculate(r, 2);
             }
-            rq::capture::PersonFields fields = entry.person;
+            rq::capture::PersonFields fields = entry.person();
             if (entry.save(fields, entry.total(false, 2)) == rq::capture::ResultEntry::Saved::Yes)
                 ++captured;
         }
@@ -242,7 +242,6 @@ int main(int argc, char *argv[])
     table << Row{QStringLiteral("capture all"), captured, seconds, peakRssMb(), QStringLiteral("-")};
 
     // Header rows and generation of every category; the largest list is timed on its own too.
-    rq::ranking::KonfigDataModule module(*db, op);
     QList<int> categories;
     QSqlQuery cats = db->exec(QStringLiteral("SELECT DISTINCT KAT_ID FROM PERSON ORDER BY 1"), {});
     while (cats.next())
@@ -257,7 +256,7 @@ int main(int argc, char *argv[])
         for (int kat : categories) {
             QElapsedTimer t;
             t.start();
-            rq::capture::ListGeneration(module, op).run(kat, QStringLiteral("Kranz"), {QStringLiteral("Disziplinen")});
+            rq::capture::ListGeneration(*db, op).run(kat, QStringLiteral("Kranz"), {QStringLiteral("Disziplinen")});
             slowestGeneration = std::max(slowestGeneration, t.nsecsElapsed() / 1e9);
         }
     });
@@ -269,17 +268,15 @@ int main(int argc, char *argv[])
     // Ranking, awards and totals on every list.
     double slowestRank = 0;
     seconds = timed([&] {
-        module.refreshLists();
-        for (int row = 0; row < module.listModel()->rowCount(); ++row) {
-            module.setCurrentRow(row);
-            rq::ranking::RankingOperations ops(module, op);
+        for (int kat : categories) {
+            rq::ranking::RankingOperations ops(rq::ranking::RankingList::load(*db, op, {kat, 0}));
             QElapsedTimer t;
             t.start();
             ops.rankAndRenumber({}, -1);
             slowestRank = std::max(slowestRank, t.nsecsElapsed() / 1e9);
-            ops.distributeAwards({}, QStringLiteral("30"), false, QStringLiteral("Kranz"));
-            ops.blockTotals({}, false, 2);
-            ops.positionTotals({}, false, 2);
+            ops.distributeAwards({}, QStringLiteral("30"), rq::ranking::AwardMode::Percent, QStringLiteral("Kranz"));
+            ops.blockTotals(rq::ranking::PointsTotal::Sum, 2);
+            ops.positionTotals(rq::ranking::PointsTotal::Sum, 2);
         }
     });
     check(db->scalar(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE AUSZEICHNUNG = 'Kranz'")).toInt() > 0,
@@ -289,11 +286,11 @@ int main(int argc, char *argv[])
                  slowestRank, peakRssMb(), QStringLiteral("-")};
 
     // Pre-stage and PDF of the first list.
-    module.setCurrentRow(0);
     const QString pdfPath = work + QStringLiteral("/List.pdf");
     int pages = 0;
     seconds = timed([&] {
-        const auto document = rq::reports::ReportDispatch(module, op).prepare(true, false);
+        const auto document = rq::reports::ReportDispatch::rankingList(
+            rq::ranking::RankingList::load(*db, op, {categories.value(0), 0}), rq::reports::ReportOptions());
         if (document) {
             rq::reports::writePdf(*document, pdfPath);
             pages = int(document->pages.size());

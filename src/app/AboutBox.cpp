@@ -1,6 +1,6 @@
 #include "app/AboutBox.h"
 
-#include "app/GeometryKeeper.h"
+#include "widgets/GeometryKeeper.h"
 #include "app/Logo.h"
 #include "common/BuildInfo.h"
 #include "common/IniFile.h"

@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 
-#include "app/GeometryKeeper.h"
+#include "widgets/GeometryKeeper.h"
 #include "app/Logo.h"
-#include "app/WidgetOperator.h"
+#include "widgets/WidgetOperator.h"
 #include "common/Errors.h"
 #include "common/FloodFill.h"
 #include "common/IniFile.h"
@@ -21,6 +21,8 @@ namespace rq {
 namespace {
 
 const QString kWindowName = QStringLiteral("MainForm");
+const QString kDbSection = QStringLiteral("DB");
+const QString kRebuildKey = QStringLiteral("RebuildId");
 
 struct MenuItem
 {
@@ -149,7 +151,7 @@ MainWindow::MainWindow(IniFile &ini, QWidget *parent)
 
     buildMenu();
 
-    m_rebuildId = m_ini.readInt(QStringLiteral("DB"), QStringLiteral("RebuildId"), 0);
+    m_rebuildId = m_ini.readInt(kDbSection, kRebuildKey, 0);
     GeometryKeeper(m_ini, kWindowName, GeometryKeys::All).restore(this);
 }
 
@@ -267,7 +269,7 @@ void MainWindow::storeSettings()
     GeometryKeeper(m_ini, kWindowName, GeometryKeys::All).store(this);
     // "RebuildId" goes back unchanged, and only with a normal-sized window.
     if (!isMaximized())
-        m_ini.writeInt(QStringLiteral("DB"), QStringLiteral("RebuildId"), m_rebuildId);
+        m_ini.writeInt(kDbSection, kRebuildKey, m_rebuildId);
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -6,17 +6,18 @@
 #include "common/SingleInstance.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
-#include "capture/FlexResultInForm.h"
-#include "capture/FlexSelectForm.h"
+#include "windows/ResultEntryWindow.h"
+#include "windows/ParticipantSelection.h"
 #include "capture/FormulaParser.h"
 #include "capture/ListGeneration.h"
-#include "capture/OptionDlg.h"
-#include "capture/StartResultDataModule.h"
+#include "windows/LateRegistrationDialog.h"
+#include "capture/ParticipantData.h"
 #include "interchange/E2vExport.h"
+#include "interchange/ImportRemoval.h"
 #include "interchange/InterchangeImport.h"
-#include "ranking/KonfigDataModule.h"
-#include "ranking/KonfigInForm.h"
-#include "tools/QueryEditorWindow.h"
+#include "ranking/RankingListModels.h"
+#include "windows/RankingListEditor.h"
+#include "windows/QueryEditorWindow.h"
 #include "tools/SqlBackup.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@
 #include <QTranslator>
 #include <QMessageBox>
 #include <QProxyStyle>
+#include <QScopeGuard>
 
 namespace {
 
@@ -86,31 +88,39 @@ int main(int argc, char *argv[])
     mainWindow.setCommand(rq::Command::About, [&] { aboutBox.exec(); });
 
     // Commands that need the database are wired only when it could be opened.
-    std::unique_ptr<rq::ranking::KonfigDataModule> konfigData;
-    std::unique_ptr<rq::ranking::KonfigInForm> konfigForm;
-    std::unique_ptr<rq::tools::QueryEditorWindow> queryEditor;
-    std::unique_ptr<rq::capture::StartResultDataModule> startResultData;
+    std::unique_ptr<rq::ranking::RankingListModels> rankingModels;
+    std::unique_ptr<rq::windows::RankingListEditor> rankingEditor;
+    std::unique_ptr<rq::windows::QueryEditorWindow> queryEditor;
+    std::unique_ptr<rq::capture::ParticipantData> participantData;
     std::unique_ptr<rq::capture::FormulaParser> formulaParser;
-    std::unique_ptr<rq::capture::FlexResultInForm> resultEntry;
-    std::unique_ptr<rq::capture::FlexSelectForm> selectForm;
-    std::unique_ptr<rq::capture::OptionDlg> lateRegistration;
+    std::unique_ptr<rq::windows::ResultEntryWindow> resultEntry;
+    std::unique_ptr<rq::windows::ParticipantSelection> participantSelection;
+    std::unique_ptr<rq::windows::LateRegistrationDialog> lateRegistration;
     if (database) {
         rq::db::Database &db = *database;
-        konfigData = std::make_unique<rq::ranking::KonfigDataModule>(db, op);
-        konfigForm = std::make_unique<rq::ranking::KonfigInForm>(*konfigData, op, ini, paths.baseDirectory, &mainWindow);
-        queryEditor = std::make_unique<rq::tools::QueryEditorWindow>(db, op, ini, &mainWindow);
-        startResultData = std::make_unique<rq::capture::StartResultDataModule>(db);
+        rankingModels = std::make_unique<rq::ranking::RankingListModels>(db, op);
+        rankingEditor =
+            std::make_unique<rq::windows::RankingListEditor>(*rankingModels, op, ini, paths.baseDirectory, &mainWindow);
+        queryEditor = std::make_unique<rq::windows::QueryEditorWindow>(db, op, ini, &mainWindow);
+        participantData = std::make_unique<rq::capture::ParticipantData>(db);
         formulaParser = std::make_unique<rq::capture::FormulaParser>(op);
-        resultEntry = std::make_unique<rq::capture::FlexResultInForm>(db, op, ini, *formulaParser, &mainWindow);
-        selectForm = std::make_unique<rq::capture::FlexSelectForm>(*startResultData, *resultEntry, op, ini, &mainWindow);
-        lateRegistration = std::make_unique<rq::capture::OptionDlg>(db, op, ini, &mainWindow);
-        selectForm->setConvertAction([&](int kat) {
-            rq::capture::ListGeneration(*konfigData, op)
-                .run(kat, konfigForm->awardText(),
-                     {selectForm->detailTitle(1), selectForm->detailTitle(2), selectForm->detailTitle(3),
-                      selectForm->detailTitle(4)});
+        resultEntry = std::make_unique<rq::windows::ResultEntryWindow>(db, op, ini, *formulaParser, &mainWindow);
+        participantSelection =
+            std::make_unique<rq::windows::ParticipantSelection>(*participantData, *resultEntry, op, ini, &mainWindow);
+        lateRegistration = std::make_unique<rq::windows::LateRegistrationDialog>(db, op, ini, &mainWindow);
+        participantSelection->setConvertAction([&](int kat) {
+            rq::capture::ListGeneration generation(db, op);
+            // Whatever happens once confirmed, the editor's category search proposes this category.
+            const auto remember = qScopeGuard([&] {
+                if (const auto category = generation.headerCategory())
+                    rankingEditor->setLastCategorySearch(*category);
+            });
+            QStringList titles;
+            for (int n = 1; n <= 4; ++n)
+                titles << participantSelection->detailTitle(n);
+            generation.run(kat, rankingEditor->awardText(), titles);
         });
-        mainWindow.setCommand(rq::Command::CaptureResults, [&] { selectForm->exec(); });
+        mainWindow.setCommand(rq::Command::CaptureResults, [&] { participantSelection->exec(); });
         mainWindow.setCommand(rq::Command::LateRegistration, [&] { lateRegistration->exec(); });
         mainWindow.setCommand(rq::Command::Backup, [&] { rq::tools::SqlBackup::run(db, op, paths.baseDirectory); });
         mainWindow.setCommand(rq::Command::ImportV2e, [&] {
@@ -121,7 +131,7 @@ int main(int argc, char *argv[])
         });
         mainWindow.setCommand(rq::Command::ExportE2v, [&] { rq::interchange::E2vExport::run(db, op); });
         mainWindow.setCommand(rq::Command::RemoveImports, [&] { rq::interchange::ImportRemoval::run(db, op); });
-        mainWindow.setCommand(rq::Command::EditRankingLists, [&] { konfigForm->exec(); });
+        mainWindow.setCommand(rq::Command::EditRankingLists, [&] { rankingEditor->exec(); });
         mainWindow.setCommand(rq::Command::QueryEditor, [&] {
             queryEditor->fillTables();
             queryEditor->exec();

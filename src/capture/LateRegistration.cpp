@@ -5,7 +5,9 @@
 #include "common/Operator.h"
 #include "db/Database.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlQueryModel>
 #include <QSqlRecord>
 
 namespace rq::capture {
@@ -25,6 +27,17 @@ void LateRegistration::insert(const QStringList &lines, const QString &conflict)
         m_op.error(lines.join(u'\n'));
         throw;
     }
+}
+
+void LateRegistration::loadClubs(db::Database &db, QSqlQueryModel &model)
+{
+    const QString sql = QStringLiteral("select * from VEREIN ORDER BY ORT, KANTON, PREFIX");
+    QSqlQuery q(db.connection());
+    if (!q.exec(sql))
+        throw EngineError(db::engineMessage(q.lastError()), sql);
+    model.setQuery(std::move(q));
+    while (model.canFetchMore())
+        model.fetchMore();
 }
 
 bool LateRegistration::registerParticipant(const Registration &r)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QSqlQueryModel;
+
 namespace rq {
 class Operator;
 }
@@ -35,6 +37,10 @@ public:
     // true when the participant was stored. Throws EngineError after the
     // conflict messages when an insert is refused.
     bool registerParticipant(const Registration &r);
+
+    // The club list of the dialog: every club ordered by ORT, KANTON, PREFIX.
+    // Throws EngineError when it cannot be read.
+    static void loadClubs(db::Database &db, QSqlQueryModel &model);
 
 private:
     void insert(const QStringList &lines, const QString &conflict);

@@ -4,9 +4,8 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
-#include "ranking/KonfigDataModule.h"
+#include "db/StatementRunner.h"
 
-#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -47,8 +46,8 @@ QList<DetailPlace> placeDetails(const QList<qint64> &disziplinIds, int perLine)
     return places;
 }
 
-ListGeneration::ListGeneration(ranking::KonfigDataModule &module, Operator &op)
-    : m_module(module)
+ListGeneration::ListGeneration(db::Database &db, Operator &op)
+    : m_db(db)
     , m_op(op)
 {
 }
@@ -58,104 +57,96 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
     if (m_op.ask(QStringLiteral("Manuell erfasste Ranglistendaten werden durch diese Operation überschrieben"),
                  {Button::Ok, Button::Cancel}) != Button::Ok)
         return false;
-    db::Database &db = m_module.database();
-    QString headerKat;
-    const auto remember = qScopeGuard([&] { m_module.lastKatSearch = headerKat; });
+    m_headerCategory = QString();
 
-    QSqlQuery header = db.exec(QStringLiteral("select * from RANGLISTE where KAT_NR = ? and KLASSE_NR = 0"), {kat});
+    QSqlQuery header = m_db.exec(QStringLiteral("select * from RANGLISTE where KAT_NR = ? and KLASSE_NR = 0"), {kat});
     if (!header.next()) {
         m_op.showMessage(MessageKind::Plain, QStringLiteral("Keine Kopfdaten für Rangliste der Kategorie <%1> mit Klasse <0> "
                                                             "vorhanden").arg(kat));
         return false;
     }
-    headerKat = header.value(QStringLiteral("KAT_NR")).toString();
+    const int headerKat = header.value(QStringLiteral("KAT_NR")).toInt();
+    m_headerCategory = QString::number(headerKat);
     const int perLine = int(num::parseInteger(header.value(QStringLiteral("DETAILS_PRO_ZEILE")).toString()).value_or(0));
     header.finish();
 
-    db::Savepoint transaction(db, QStringLiteral("generate_list"));
+    db::Savepoint transaction(m_db, QStringLiteral("generate_list"));
+    const db::StatementRunner runner(m_db, m_op);
     for (const char *table : {"DETAIL", "DETAILBLOCK", "RANGPOS"}) {
-        m_module.runStatement({QStringLiteral("DELETE FROM %1 WHERE").arg(QLatin1String(table)),
-                               QStringLiteral("KAT_NR = ") + headerKat + QStringLiteral(" AND"),
-                               QStringLiteral("KLASSE_NR = 0")});
+        runner.run({QStringLiteral("DELETE FROM %1 WHERE").arg(QLatin1String(table)), QStringLiteral("KAT_NR = ? AND"),
+                    QStringLiteral("KLASSE_NR = 0")},
+                   {headerKat});
     }
 
-    QSqlQuery people = db.exec(QStringLiteral(
+    enum PersonColumn { KatId, PersId, Rang, Name, Vorname, Jahrgang, Total, AwardId, Remark, Prefix, Ort };
+    QSqlQuery people = m_db.exec(QStringLiteral(
         "select KAT_ID, PERS_ID, RANG, NAME, VORNAME, JAHRGANG, ZUSATZ1, AUSZEICHNUNG_ID, BEMERKUNG, PREFIX, ORT "
         "from PERSON where KAT_ID = ? AND STATUS_ID = 1 order by PKT_VAL desc, RANG asc, AUSZEICHNUNG_ID asc"),
         {kat});
-    QSqlQuery position(db.connection());
-    position.prepare(QStringLiteral(
+    const QString positionSql = QStringLiteral(
         "INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, RANG, NAME1, NAME2, JAHRGANG, PUNKTE, AUSZEICHNUNG, "
         "BEMERKUNGEN, VEREIN, PREFIX, ORT, VEREIN_ID, VERBAND_NR, KANTON) VALUES (?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?)"));
-    QSqlQuery block(db.connection());
-    block.prepare(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, NAME1) "
-                                 "VALUES (?, 0, ?, ?, ?)"));
-    QSqlQuery detail(db.connection());
-    detail.prepare(QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, "
-                                  "DISZIPLIN, LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES (?, 0, ?, ?, ?, ?, ?, ?, "
-                                  "?, ?)"));
-    const auto run = [](QSqlQuery &q, const QVariantList &values) {
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            throw EngineError(db::engineMessage(q.lastError()), q.lastQuery());
-    };
+        "?, ?, ?, ?)");
+    const QString blockSql = QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, "
+                                            "NAME1) VALUES (?, 0, ?, ?, ?)");
+    const QString detailSql = QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, "
+                                             "DETAILPOS_NR, DISZIPLIN, LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES "
+                                             "(?, 0, ?, ?, ?, ?, ?, ?, ?, ?)");
 
     int counter = 1;
     while (people.next()) {
-        const QSqlRecord p = people.record();
-        const QVariant katId = p.value(QStringLiteral("KAT_ID"));
-        const QVariant persId = p.value(QStringLiteral("PERS_ID"));
-        const QString awardId = p.value(QStringLiteral("AUSZEICHNUNG_ID")).toString().trimmed();
-        QString verein = joined(p.value(QStringLiteral("PREFIX")).toString(), p.value(QStringLiteral("ORT")).toString());
-        QVariant prefix = p.value(QStringLiteral("PREFIX"));
-        QVariant ort = p.value(QStringLiteral("ORT"));
+        const QVariant katId = people.value(KatId);
+        const QVariant persId = people.value(PersId);
+        const QString awardId = people.value(AwardId).toString().trimmed();
+        QVariant prefix = people.value(Prefix);
+        QVariant ort = people.value(Ort);
+        QString verein = joined(prefix.toString(), ort.toString());
         QVariant vereinId, verband, kanton;
-        QSqlQuery club = db.exec(QStringLiteral("select v.* from PERSVEREIN p, VEREIN v where v.VEREIN_ID = p.VEREIN_ID "
-                                                "AND KAT_ID = ? AND PERS_ID = ?"),
-                                 {katId, persId});
+        QSqlQuery club = m_db.exec(QStringLiteral("select v.VEREIN_ID, v.PREFIX, v.ORT, v.VERBAND_ID, v.KANTON from "
+                                                  "PERSVEREIN p, VEREIN v where v.VEREIN_ID = p.VEREIN_ID AND KAT_ID = "
+                                                  "? AND PERS_ID = ?"),
+                                   {katId, persId});
         if (club.next()) {
-            prefix = club.value(QStringLiteral("PREFIX"));
-            ort = club.value(QStringLiteral("ORT"));
+            vereinId = club.value(0).toString();
+            prefix = club.value(1);
+            ort = club.value(2);
+            verband = club.value(3);
+            kanton = club.value(4);
             verein = joined(prefix.toString(), ort.toString());
-            vereinId = club.value(QStringLiteral("VEREIN_ID")).toString();
-            verband = club.value(QStringLiteral("VERBAND_ID"));
-            kanton = club.value(QStringLiteral("KANTON"));
         }
         club.finish();
-        run(position, {katId, counter, p.value(QStringLiteral("RANG")).toString(), p.value(QStringLiteral("NAME")),
-                       p.value(QStringLiteral("VORNAME")), p.value(QStringLiteral("JAHRGANG")),
-                       p.value(QStringLiteral("ZUSATZ1")),
-                       awardId.isEmpty() || awardId == QStringLiteral("0") ? QVariant() : QVariant(award),
-                       p.value(QStringLiteral("BEMERKUNG")), verein, prefix, ort, vereinId, verband, kanton});
+        m_db.execute(positionSql, {katId, counter, people.value(Rang).toString(), people.value(Name),
+                                   people.value(Vorname), people.value(Jahrgang), people.value(Total),
+                                   awardId.isEmpty() || awardId == QStringLiteral("0") ? QVariant() : QVariant(award),
+                                   people.value(Remark), verein, prefix, ort, vereinId, verband, kanton});
 
-        QSqlQuery disciplines = db.exec(QStringLiteral("select DISZ_ID, DISZIPLIN, ZUSATZ1, ZUSATZ2, ZUSATZ3 from "
-                                                       "LEISTUNG where KAT_ID = ? AND PERS_ID = ? AND STATUS_ID = 1 "
-                                                       "order by DISZ_ID"),
-                                        {katId, persId});
+        enum DisciplineColumn { DiszId, Disziplin, Performance, Extra, Points };
+        QSqlQuery disciplines = m_db.exec(QStringLiteral("select DISZ_ID, DISZIPLIN, ZUSATZ1, ZUSATZ2, ZUSATZ3 from "
+                                                         "LEISTUNG where KAT_ID = ? AND PERS_ID = ? AND STATUS_ID = 1 "
+                                                         "order by DISZ_ID"),
+                                          {katId, persId});
         QList<QSqlRecord> rows;
         QList<qint64> ids;
         while (disciplines.next()) {
             rows << disciplines.record();
-            ids << disciplines.value(0).toLongLong();
+            ids << disciplines.value(DiszId).toLongLong();
         }
         const QList<DetailPlace> places = placeDetails(ids, perLine);
-        for (int i = 0; i < rows.size(); ++i) {
+        for (qsizetype i = 0; i < rows.size(); ++i) {
             const DetailPlace &place = places.at(i);
             if (place.opensBlock)
-                run(block, {katId, counter, place.block, place.block <= 4 ? titles.value(place.block - 1) : QString()});
+                m_db.execute(blockSql, {katId, counter, place.block,
+                                        place.block <= 4 ? titles.value(place.block - 1) : QString()});
             const QSqlRecord &d = rows.at(i);
-            const QString performance = d.value(QStringLiteral("ZUSATZ1")).toString().trimmed();
-            const QString extra = d.value(QStringLiteral("ZUSATZ2")).toString().trimmed();
-            const QString points = d.value(QStringLiteral("ZUSATZ3")).toString().trimmed();
-            QString text = d.value(QStringLiteral("DISZIPLIN")).toString() + QStringLiteral(": ") + performance;
+            const QString performance = d.value(Performance).toString().trimmed();
+            const QString extra = d.value(Extra).toString().trimmed();
+            const QString points = d.value(Points).toString().trimmed();
+            QString text = d.value(Disziplin).toString() + QStringLiteral(": ") + performance;
             if (!extra.isEmpty())
                 text += QStringLiteral(" [") + extra + u']';
             text += QStringLiteral(" (") + points + u')';
-            run(detail, {katId, counter, place.block, place.position, d.value(QStringLiteral("DISZIPLIN")),
-                         d.value(QStringLiteral("ZUSATZ1")), d.value(QStringLiteral("ZUSATZ2")),
-                         d.value(QStringLiteral("ZUSATZ3")), text});
+            m_db.execute(detailSql, {katId, counter, place.block, place.position, d.value(Disziplin),
+                                     d.value(Performance), d.value(Extra), d.value(Points), text});
         }
         ++counter;
     }

@@ -4,12 +4,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace rq {
 class Operator;
 }
 
-namespace rq::ranking {
-class KonfigDataModule;
+namespace rq::db {
+class Database;
 }
 
 namespace rq::capture {
@@ -37,16 +39,22 @@ QList<DetailPlace> placeDetails(const QList<qint64> &disziplinIds, int perLine);
 class ListGeneration
 {
 public:
-    ListGeneration(ranking::KonfigDataModule &module, Operator &op);
+    ListGeneration(db::Database &db, Operator &op);
 
     // Asks first; returns false when declined or when the list has no header
     // row (with its message). `award` is the text of "Auszeichnungsart",
     // `titles` the four detail-line titles. Throws EngineError on a failure.
     bool run(int kat, const QString &award, const QStringList &titles);
 
+    // Once the operator confirmed a run: the KAT_NR of the header row it read,
+    // as text, or empty when there was none; the editor's "Kategorie suchen"
+    // proposes it. Nothing before a confirmed run.
+    const std::optional<QString> &headerCategory() const { return m_headerCategory; }
+
 private:
-    ranking::KonfigDataModule &m_module;
+    db::Database &m_db;
     Operator &m_op;
+    std::optional<QString> m_headerCategory;
 };
 
 } // namespace rq::capture

@@ -41,23 +41,23 @@ bool ResultEntry::load(int kat, int startNr, int decimals)
 {
     m_kat = kat;
     m_startNr = startNr;
-    rows.clear();
+    m_rows.clear();
     QSqlQuery q = m_db.exec(kWholePerson, {kat, startNr});
     bool found = false;
     while (q.next()) {
         if (!found) {
             found = true;
-            person.name = q.value(QStringLiteral("NAME")).toString();
-            person.vorname = q.value(QStringLiteral("VORNAME")).toString();
-            person.jahrgang = q.value(QStringLiteral("JAHRGANG")).toString();
-            person.rang = q.value(QStringLiteral("RANG")).toString();
-            person.auszeichnung = q.value(QStringLiteral("AUSZEICHNUNG_ID")).toString();
-            person.bemerkung = q.value(QStringLiteral("BEMERKUNG")).toString();
-            person.status = q.value(QStringLiteral("STAT_PERS")).toInt();
-            lastTotal = q.value(QStringLiteral("PKTTOT_TXT")).toString();
-            sparte = q.value(QStringLiteral("SPARTE")).toString();
-            kategorie = q.value(QStringLiteral("KATEGORIE")).toString();
-            verein = q.value(QStringLiteral("VEREIN")).toString();
+            m_person.name = q.value(QStringLiteral("NAME")).toString();
+            m_person.vorname = q.value(QStringLiteral("VORNAME")).toString();
+            m_person.jahrgang = q.value(QStringLiteral("JAHRGANG")).toString();
+            m_person.rang = q.value(QStringLiteral("RANG")).toString();
+            m_person.auszeichnung = q.value(QStringLiteral("AUSZEICHNUNG_ID")).toString();
+            m_person.bemerkung = q.value(QStringLiteral("BEMERKUNG")).toString();
+            m_person.status = q.value(QStringLiteral("STAT_PERS")).toInt();
+            m_lastTotal = q.value(QStringLiteral("PKTTOT_TXT")).toString();
+            m_sparte = q.value(QStringLiteral("SPARTE")).toString();
+            m_kategorie = q.value(QStringLiteral("KATEGORIE")).toString();
+            m_verein = q.value(QStringLiteral("VEREIN")).toString();
         }
         if (q.isNull(QStringLiteral("DISZ_ID")))
             continue;  // a participant without disciplines
@@ -73,11 +73,11 @@ bool ResultEntry::load(int kat, int startNr, int decimals)
         } else {
             row.points = QStringLiteral("0");
         }
-        rows.append(row);
+        m_rows.append(row);
     }
     q.finish();
     bool failed = false;
-    for (int i = 0; i < rows.size(); ++i) {
+    for (int i = 0; i < m_rows.size(); ++i) {
         if (validate(i)) {
             failed = true;
             continue;
@@ -94,9 +94,19 @@ bool ResultEntry::load(int kat, int startNr, int decimals)
     return found;
 }
 
+void ResultEntry::setPerformance(int row, const QString &text)
+{
+    m_rows[row].performance = text;
+}
+
+void ResultEntry::setAdditional(int row, const QString &text)
+{
+    m_rows[row].additional = text;
+}
+
 std::optional<QString> ResultEntry::validate(int row)
 {
-    const DisciplineRow &r = rows.at(row);
+    const DisciplineRow &r = m_rows.at(row);
     const auto message = validateRow(r.performance, r.additional, r.unit);
     if (message)
         m_op.error(*message);
@@ -105,7 +115,7 @@ std::optional<QString> ResultEntry::validate(int row)
 
 void ResultEntry::recalculate(int row, int decimals)
 {
-    DisciplineRow &r = rows[row];
+    DisciplineRow &r = m_rows[row];
     if (r.performance.trimmed().isEmpty()) {
         r.performance.clear();
         r.additional.clear();
@@ -126,16 +136,16 @@ void ResultEntry::recalculate(int row, int decimals)
 QString ResultEntry::total(bool average, int decimals) const
 {
     double sum = 0;
-    for (const DisciplineRow &r : rows)
+    for (const DisciplineRow &r : m_rows)
         sum += num::parseDecimal(r.points).value_or(0.0);
-    if (average && !rows.isEmpty())
-        sum /= rows.size();
+    if (average && !m_rows.isEmpty())
+        sum /= m_rows.size();
     return num::formatFixed(sum, decimals);
 }
 
 ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &totalText)
 {
-    for (const DisciplineRow &r : rows) {
+    for (const DisciplineRow &r : m_rows) {
         const bool hasPerformance = !r.performance.trimmed().isEmpty();
         const QString extra = r.additional.trimmed();
         if ((hasPerformance && r.points.trimmed().isEmpty()) ||
@@ -146,7 +156,7 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
     }
     db::Savepoint transaction(m_db, QStringLiteral("save_results"));
     bool missing = false;
-    for (const DisciplineRow &r : rows) {
+    for (const DisciplineRow &r : m_rows) {
         const bool hasPerformance = !r.performance.trimmed().isEmpty();
         const int changed = m_db.execute(QStringLiteral("UPDATE LEISTUNG SET ZUSATZ1 = ?, ZUSATZ2 = ?, ZUSATZ3 = ?, STATUS_ID = ? "
                                                "WHERE KAT_ID = ? AND PERS_ID = ? AND DISZ_ID = ?"),

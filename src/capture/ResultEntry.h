@@ -59,12 +59,18 @@ public:
 
     int kat() const { return m_kat; }
     int startNr() const { return m_startNr; }
-    PersonFields person;
-    QString lastTotal;  // the total stored last
-    QString sparte;
-    QString kategorie;
-    QString verein;
-    QList<DisciplineRow> rows;
+    // The participant's fields as loaded.
+    const PersonFields &person() const { return m_person; }
+    // The total stored last ("LetztesTotal").
+    const QString &lastTotal() const { return m_lastTotal; }
+    const QString &sparte() const { return m_sparte; }
+    const QString &kategorie() const { return m_kategorie; }
+    const QString &verein() const { return m_verein; }
+    const QList<DisciplineRow> &rows() const { return m_rows; }
+
+    // What the operator typed into row `row`.
+    void setPerformance(int row, const QString &text);
+    void setAdditional(int row, const QString &text);
 
     // Nothing when row `row` may be left, else the message (already shown).
     std::optional<QString> validate(int row);
@@ -87,6 +93,12 @@ private:
     FormulaParser &m_parser;
     int m_kat = 0;
     int m_startNr = 0;
+    PersonFields m_person;
+    QString m_lastTotal;
+    QString m_sparte;
+    QString m_kategorie;
+    QString m_verein;
+    QList<DisciplineRow> m_rows;
 };
 
 } // namespace rq::capture

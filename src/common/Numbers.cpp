@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <limits>
 
 namespace rq::num {
 namespace {
@@ -163,6 +164,78 @@ std::optional<double> parseDecimal(const QString &text)
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
+}
+
+namespace {
+
+// The engine's blanks: space, tab, line feed, vertical tab, form feed, carriage return.
+qsizetype skipBlanks(const QString &t)
+{
+    qsizetype i = 0;
+    while (i < t.size() && (t.at(i) == u' ' || (t.at(i) >= u'\t' && t.at(i) <= u'\r')))
+        ++i;
+    return i;
+}
+
+} // namespace
+
+double leadingReal(const QString &text)
+{
+    const qsizetype n = text.size();
+    const qsizetype start = skipBlanks(text);
+    qsizetype i = start;
+    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && isDigit(text.at(i)))
+        ++i, ++digits;
+    if (i < n && text.at(i) == u'.') {
+        ++i;
+        while (i < n && isDigit(text.at(i)))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return text.mid(start, 1) == QStringLiteral("-") ? -0.0 : 0.0;
+    qsizetype end = i;
+    if (i < n && (text.at(i) == u'e' || text.at(i) == u'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (text.at(j) == u'+' || text.at(j) == u'-'))
+            ++j;
+        if (j < n && isDigit(text.at(j))) {
+            while (j < n && isDigit(text.at(j)))
+                ++j;
+            end = j;
+        }
+    }
+    bool ok = false;
+    const double v = QLocale::c().toDouble(QStringView(text).mid(start, end - start), &ok);
+    return ok ? v : 0.0;
+}
+
+qint64 leadingInteger(const QString &text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = skipBlanks(text);
+    bool negative = false;
+    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-'))
+        negative = text.at(i++) == u'-';
+    quint64 value = 0;
+    bool overflow = false;
+    for (; i < n && isDigit(text.at(i)); ++i) {
+        const unsigned digit = text.at(i).unicode() - u'0';
+        if (value > (quint64(std::numeric_limits<qint64>::max()) + 1 - digit) / 10)
+            overflow = true;
+        else
+            value = value * 10 + digit;
+    }
+    if (negative) {
+        if (overflow || value > quint64(std::numeric_limits<qint64>::max()) + 1)
+            return std::numeric_limits<qint64>::min();
+        return qint64(0 - value);
+    }
+    if (overflow || value > quint64(std::numeric_limits<qint64>::max()))
+        return std::numeric_limits<qint64>::max();
+    return qint64(value);
 }
 
 QString formatFixed(double value, int decimals, int precision)

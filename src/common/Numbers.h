@@ -16,6 +16,16 @@ std::optional<qint64> parseInteger(const QString &text);
 // an exponent is allowed; blanks at both ends are ignored; inf and nan are not numbers.
 std::optional<double> parseDecimal(const QString &text);
 
+// The number at the start of a text, read as the database engine's CAST reads a
+// text: blanks and tabs at the start skipped, then the longest prefix that is a
+// decimal number (sign, digits, point, digits, exponent); 0 when there is none.
+// So "12abc" is 12, "abc" 0, "1e3" 1000. Ranks, orders and totals of ranking
+// lists read their number texts this way, whatever engine holds them.
+double leadingReal(const QString &text);
+// The longest prefix that is a whole number, the same way: "3.7" is 3, "1e3" 1;
+// beyond 64 bits the nearest 64-bit limit.
+qint64 leadingInteger(const QString &text);
+
 // Rounded to `precision` significant digits and written with exactly `decimals`
 // digits after the point, half away from zero on the decimal digits, no thousands
 // separator. With more than `precision` digits before the point the value is

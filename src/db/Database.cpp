@@ -121,10 +121,14 @@ QVariant Database::scalar(const QString &sql, const QVariantList &values)
 
 bool Database::tableExists(const QString &name) const
 {
+    const QString sql = QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
     QSqlQuery query(connection());
-    query.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+    if (!query.prepare(sql))
+        throw EngineError(engineMessage(query.lastError()), sql);
     query.addBindValue(name);
-    return query.exec() && query.next();
+    if (!query.exec())
+        throw EngineError(engineMessage(query.lastError()), sql);
+    return query.next();
 }
 
 QStringList Database::tableNames() const

@@ -63,22 +63,4 @@ void E2vExport::run(db::Database &db, Operator &op)
     writeFile(db, *path);
 }
 
-void ImportRemoval::removeAll(db::Database &db)
-{
-    db::Savepoint transaction(db, QStringLiteral("remove_imports"));
-    db.exec(QStringLiteral("DELETE FROM LEISTUNG"));
-    db.exec(QStringLiteral("DELETE FROM PERSON"));
-    db.exec(QStringLiteral("DELETE FROM IMPORT"));
-    db.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'IMPORT'"));
-    transaction.release();
-}
-
-void ImportRemoval::run(db::Database &db, Operator &op)
-{
-    if (!op.confirm(QStringLiteral("Wollen Sie wirklich alle importierten E2V und V2E Daten löschen?")))
-        return;
-    const auto wait = op.waitCursor();
-    removeAll(db);
-}
-
 } // namespace rq::interchange

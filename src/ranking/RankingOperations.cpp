@@ -4,250 +4,215 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
-#include "ranking/KonfigDataModule.h"
 
 #include <QSqlQuery>
-#include <QSqlQueryModel>
-#include <QSqlRecord>
-
-#include <cmath>
 
 namespace rq::ranking {
 namespace {
 
-const QString kPos = QStringLiteral("RANGPOS_NR");
+// The tables that carry a position number in their key, parent first.
+const char *const kPositionTables[] = {"RANGPOS", "DETAILBLOCK", "DETAIL"};
+
+QString table(const char *name)
+{
+    return QString::fromLatin1(name);
+}
 
 } // namespace
 
-RankingOperations::RankingOperations(KonfigDataModule &module, Operator &op)
-    : m_module(module)
-    , m_op(op)
+RankingOperations::RankingOperations(RankingList list)
+    : m_list(std::move(list))
+    , m_runner(m_list.runner())
+    , m_kat(m_list.key().kat)
+    , m_kl(m_list.key().klasse)
 {
-}
-
-void RankingOperations::reopen(const SortSettings &sort)
-{
-    const auto key = m_module.currentKey();
-    if (!key)
-        throw Error(QStringLiteral("Keine Rangliste gewählt"));
-    m_kat = QString::number(key->kat);
-    m_kl = QString::number(key->klasse);
-    m_module.openOrderedList(KonfigDataModule::orderByLine(sort.ascending, sort.byAge));
-}
-
-void RankingOperations::rankPass()
-{
-    QSqlQueryModel *rows = m_module.orderModel();
-    double previous = -1.0;
-    for (int n = 1; n <= rows->rowCount(); ++n) {
-        const QSqlRecord row = rows->record(n - 1);
-        const double points = row.value(QStringLiteral("PKT_VAL")).toDouble();  // empty counts as 0
-        const QString rank = points == previous ? QString() : QString::number(n);
-        m_module.runStatement({QStringLiteral("UPDATE RANGPOS SET RANG = '") + rank + u'\'',
-                               QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat,
-                               QStringLiteral("AND RANGPOS_NR = ") + row.value(kPos).toString()});
-        previous = points;
-    }
 }
 
 void RankingOperations::cleanUp(int maxPosition)
 {
-    for (const char *table : {"DetailBlock", "Detail"}) {
-        m_module.runStatement({QStringLiteral("delete from ") + QLatin1String(table),
-                               QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat,
-                               QStringLiteral("AND RANGPOS_NR > ") + QString::number(maxPosition)});
+    for (const char *name : {"DetailBlock", "Detail"}) {
+        m_runner.run({QStringLiteral("delete from ") + table(name), QStringLiteral("WHERE KLASSE_NR = ?"),
+                      QStringLiteral("AND KAT_NR = ?"), QStringLiteral("AND RANGPOS_NR > ?")},
+                     {m_kl, m_kat, maxPosition});
     }
 }
 
 int RankingOperations::rankAndRenumber(const SortSettings &sort, int reselect)
 {
-    db::Savepoint transaction(m_module.database(), QStringLiteral("rank_and_renumber"));
+    db::Savepoint transaction(m_list.database(), QStringLiteral("rank_and_renumber"));
     // The list is read afresh, so the ranks follow the current order (also right after a move).
-    reopen(sort);
-    rankPass();
-    int m = m_module.maxPosition();
+    const QList<Position> ordered = m_list.positions(sort);
+    const QStringList ranks = competitionRanks(ordered);
+    for (qsizetype i = 0; i < ordered.size(); ++i) {
+        m_runner.run({QStringLiteral("UPDATE RANGPOS SET RANG = ?"), QStringLiteral("WHERE KLASSE_NR = ?"),
+                      QStringLiteral("AND KAT_NR = ?"), QStringLiteral("AND RANGPOS_NR = ?")},
+                     {ranks.at(i), m_kl, m_kat, ordered.at(i).number});
+    }
+    int m = m_list.maxPosition();
     cleanUp(m);
     if (reselect != -1)
         reselect += m;
-    for (const char *table : {"RANGPOS", "DETAILBLOCK", "DETAIL"}) {
-        m_module.runStatement({QStringLiteral("UPDATE %1 SET RANGPOS_NR  = RANGPOS_NR + %2").arg(QLatin1String(table)).arg(m),
-                               QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat});
+    // Every number is lifted above m first, so the renumbering never meets a number still in use.
+    for (const char *name : kPositionTables) {
+        m_runner.run({QStringLiteral("UPDATE %1 SET RANGPOS_NR  = RANGPOS_NR + ?").arg(table(name)),
+                      QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?")},
+                     {m, m_kl, m_kat});
     }
-    reopen(sort);
-    QSqlQueryModel *rows = m_module.orderModel();
-    for (int n = 1; n <= rows->rowCount(); ++n) {
-        const int p = rows->record(n - 1).value(kPos).toInt();
+    for (const auto &[old, n] : renumbering(ordered)) {
+        const int p = old + m;
         if (p == reselect)
             reselect = n;
-        for (const char *table : {"RANGPOS", "DETAILBLOCK", "DETAIL"}) {
-            m_module.runStatement({QStringLiteral("UPDATE %1 SET RANGPOS_NR = '%2'").arg(QLatin1String(table)).arg(n),
-                                   QStringLiteral("WHERE KLASSE_NR = ") + m_kl,
-                                   QStringLiteral("AND KAT_NR = ") + m_kat,
-                                   QStringLiteral("AND RANGPOS_NR = ") + QString::number(p)});
+        for (const char *name : kPositionTables) {
+            // The new number goes in as text, as the statement has always shown it.
+            m_runner.run({QStringLiteral("UPDATE %1 SET RANGPOS_NR = ?").arg(table(name)),
+                          QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?"),
+                          QStringLiteral("AND RANGPOS_NR = ?")},
+                         {QString::number(n), m_kl, m_kat, p});
         }
     }
-    m = m_module.maxPosition();
+    m = m_list.maxPosition();
     cleanUp(m);
     transaction.release();
-    reopen(sort);
     return reselect;
 }
 
-bool RankingOperations::positionAsRank(const SortSettings &sort)
+bool RankingOperations::positionAsRank()
 {
-    if (!m_op.confirm(QStringLiteral("Wollen Sie wirklich alle Positionen dieser Rangliste in die Rang-Spalte kopieren?")))
+    if (!m_list.op().confirm(
+            QStringLiteral("Wollen Sie wirklich alle Positionen dieser Rangliste in die Rang-Spalte kopieren?")))
         return false;
-    reopen(sort);
-    m_module.runStatement({QStringLiteral("UPDATE RANGPOS SET RANG = CAST(RANGPOS_NR as VARCHAR(20))"),
-                           QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat});
-    reopen(sort);
+    m_runner.run({QStringLiteral("UPDATE RANGPOS SET RANG = CAST(RANGPOS_NR as VARCHAR(20))"),
+                  QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?")},
+                 {m_kl, m_kat});
     return true;
 }
 
 bool RankingOperations::sameRanks(const SortSettings &sort)
 {
-    if (!m_op.confirm(QStringLiteral("Wollen Sie wirklich alle leeren Ränge mit Vorgängerrang befüllen?")))
+    if (!m_list.op().confirm(QStringLiteral("Wollen Sie wirklich alle leeren Ränge mit Vorgängerrang befüllen?")))
         return false;
-    const auto wait = m_op.waitCursor();
-    db::Savepoint transaction(m_module.database(), QStringLiteral("same_ranks"));
-    reopen(sort);
-    QString carried = QStringLiteral("1");
-    QSqlQueryModel *rows = m_module.orderModel();
-    for (int r = 0; r < rows->rowCount(); ++r) {
-        const QSqlRecord row = rows->record(r);
-        const QString rank = row.value(QStringLiteral("RANG")).toString();
-        if (!rank.isEmpty()) {
-            carried = rank;
+    const auto wait = m_list.op().waitCursor();
+    db::Savepoint transaction(m_list.database(), QStringLiteral("same_ranks"));
+    const QList<Position> ordered = m_list.positions(sort);
+    const QList<std::optional<QString>> filled = ranking::sameRanks(ordered);
+    for (qsizetype i = 0; i < ordered.size(); ++i) {
+        if (!filled.at(i))
             continue;
-        }
-        m_module.runStatement({QStringLiteral("UPDATE RANGPOS SET Rang = ") + db::quote(carried),
-                               QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat,
-                               QStringLiteral("AND RANGPOS_NR = ") + row.value(kPos).toString()});
+        m_runner.run({QStringLiteral("UPDATE RANGPOS SET Rang = ?"), QStringLiteral("WHERE KLASSE_NR = ?"),
+                      QStringLiteral("AND KAT_NR = ?"), QStringLiteral("AND RANGPOS_NR = ?")},
+                     {*filled.at(i), m_kl, m_kat, ordered.at(i).number});
     }
     transaction.release();
-    reopen(sort);
     return true;
 }
 
 int RankingOperations::moveToEndOfRank(const SortSettings &sort, int position, bool ask)
 {
-    if (ask && m_op.ask(QStringLiteral("Zeile wird an die letzte Position innerhalb des Ranges verschoben"),
-                        {Button::Ok, Button::Abort}) != Button::Ok)
+    if (ask && m_list.op().ask(QStringLiteral("Zeile wird an die letzte Position innerhalb des Ranges verschoben"),
+                               {Button::Ok, Button::Abort}) != Button::Ok)
         return -1;
-    const auto wait = m_op.waitCursor();
-    db::Savepoint transaction(m_module.database(), QStringLiteral("move_row"));
-    reopen(sort);
-    const QString target = QString::number(m_module.maxPosition() + 1);
-    const QString p = QString::number(position);
-    m_module.runStatement({QStringLiteral("UPDATE RANGPOS SET RANGPOS_NR = ") + target,
-                           QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat,
-                           QStringLiteral("AND RANGPOS_NR = ") + p});
-    for (const char *table : {"DETAILBLOCK", "DETAIL"}) {
-        m_module.runStatement({QStringLiteral("UPDATE %1 SET RANGPOS_NR = %2").arg(QLatin1String(table), target),
-                               QStringLiteral("WHERE RANGPOS_NR = ") + p, QStringLiteral("AND KLASSE_NR = ") + m_kl,
-                               QStringLiteral("AND KAT_NR = ") + m_kat});
+    const auto wait = m_list.op().waitCursor();
+    db::Savepoint transaction(m_list.database(), QStringLiteral("move_row"));
+    const int target = m_list.maxPosition() + 1;
+    m_runner.run({QStringLiteral("UPDATE RANGPOS SET RANGPOS_NR = ?"), QStringLiteral("WHERE KLASSE_NR = ?"),
+                  QStringLiteral("AND KAT_NR = ?"), QStringLiteral("AND RANGPOS_NR = ?")},
+                 {target, m_kl, m_kat, position});
+    for (const char *name : {"DETAILBLOCK", "DETAIL"}) {
+        m_runner.run({QStringLiteral("UPDATE %1 SET RANGPOS_NR = ?").arg(table(name)),
+                      QStringLiteral("WHERE RANGPOS_NR = ?"), QStringLiteral("AND KLASSE_NR = ?"),
+                      QStringLiteral("AND KAT_NR = ?")},
+                     {target, position, m_kl, m_kat});
     }
-    const int moved = rankAndRenumber(sort, target.toInt());
+    const int moved = rankAndRenumber(sort, target);
     transaction.release();
     return moved;
 }
 
-bool RankingOperations::distributeAwards(const SortSettings &sort, const QString &quantity, bool countMode,
+bool RankingOperations::distributeAwards(const SortSettings &sort, const QString &quantity, AwardMode mode,
                                          const QString &award)
 {
     const double q = num::parseDecimal(quantity).value_or(-1.0);
     if (!(q > 0)) {
-        m_op.warn(QStringLiteral("Es wurde keine gültige Menge angegeben"));
+        m_list.op().warn(QStringLiteral("Es wurde keine gültige Menge angegeben"));
         return false;
     }
-    const auto wait = m_op.waitCursor();
-    db::Savepoint transaction(m_module.database(), QStringLiteral("awards"));
-    reopen(sort);
-    QSqlQueryModel *rows = m_module.orderModel();
-    const int n = rows->rowCount();
-    const double limit = countMode ? std::ceil(q) : std::ceil(n * q / 100.0);
-    for (int r = 0; r < n; ++r) {
-        const QSqlRecord row = rows->record(r);
-        if (row.value(QStringLiteral("RANG_VAL")).toInt() > limit)
-            break;
-        // The award text is written as typed; quoting keeps an apostrophe in it.
-        m_module.runStatement({QStringLiteral("UPDATE RANGPOS SET AUSZEICHNUNG = ") + db::quote(award),
-                               QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat,
-                               QStringLiteral("AND RANGPOS_NR = ") + row.value(kPos).toString()});
+    const auto wait = m_list.op().waitCursor();
+    db::Savepoint transaction(m_list.database(), QStringLiteral("awards"));
+    const QList<Position> ordered = m_list.positions(sort);
+    const qsizetype awarded = awardedRows(ordered, awardLimit(ordered.size(), q, mode));
+    for (qsizetype i = 0; i < awarded; ++i) {
+        m_runner.run({QStringLiteral("UPDATE RANGPOS SET AUSZEICHNUNG = ?"), QStringLiteral("WHERE KLASSE_NR = ?"),
+                      QStringLiteral("AND KAT_NR = ?"), QStringLiteral("AND RANGPOS_NR = ?")},
+                     {award, m_kl, m_kat, ordered.at(i).number});
     }
     transaction.release();
-    reopen(sort);
     return true;
 }
 
-bool RankingOperations::clearAwards(const SortSettings &sort)
+bool RankingOperations::clearAwards()
 {
-    if (!m_op.confirm(QStringLiteral("Auszeichnungen der aktuellen Rangliste löschen?")))
+    if (!m_list.op().confirm(QStringLiteral("Auszeichnungen der aktuellen Rangliste löschen?")))
         return false;
-    const auto wait = m_op.waitCursor();
-    reopen(sort);
-    m_module.runStatement({QStringLiteral("UPDATE RANGPOS SET AUSZEICHNUNG = ''"),
-                           QStringLiteral("WHERE KLASSE_NR = ") + m_kl, QStringLiteral("AND KAT_NR = ") + m_kat});
-    reopen(sort);
+    const auto wait = m_list.op().waitCursor();
+    m_runner.run({QStringLiteral("UPDATE RANGPOS SET AUSZEICHNUNG = ''"), QStringLiteral("WHERE KLASSE_NR = ?"),
+                  QStringLiteral("AND KAT_NR = ?")},
+                 {m_kl, m_kat});
     return true;
 }
 
-bool RankingOperations::blockTotals(const SortSettings &sort, bool average, int decimals)
+bool RankingOperations::blockTotals(PointsTotal total, int decimals)
 {
-    if (!m_op.confirm(QStringLiteral("Punktetotal pro Detailblock neu berchnen?")))
+    if (!m_list.op().confirm(QStringLiteral("Punktetotal pro Detailblock neu berchnen?")))
         return false;
-    return totals(sort, average, decimals, true);
+    return totals(total, decimals, true);
 }
 
-bool RankingOperations::positionTotals(const SortSettings &sort, bool average, int decimals)
+bool RankingOperations::positionTotals(PointsTotal total, int decimals)
 {
-    if (!m_op.confirm(QStringLiteral("Punktetotal pro Rang aus Detailblöcken neu berchnen?")))
+    if (!m_list.op().confirm(QStringLiteral("Punktetotal pro Rang aus Detailblöcken neu berchnen?")))
         return false;
-    return totals(sort, average, decimals, false);
+    return totals(total, decimals, false);
 }
 
-bool RankingOperations::totals(const SortSettings &sort, bool average, int decimals, bool blocks)
+bool RankingOperations::totals(PointsTotal total, int decimals, bool blocks)
 {
-    const auto wait = m_op.waitCursor();
-    reopen(sort);
-    const QString keys = blocks ? QStringLiteral("KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR")
-                                : QStringLiteral("KAT_NR, KLASSE_NR, RANGPOS_NR");
-    const QString sql = QStringLiteral("SELECT %1, SUM(CAST(PUNKTE as FLOAT)) as SUMME, AVG(CAST(PUNKTE as FLOAT)) as "
-                                       "MITTEL FROM %2 WHERE KAT_NR = ? AND KLASSE_NR = ? AND PUNKTE IS NOT NULL "
-                                       "GROUP BY %1")
-                            .arg(keys, blocks ? QStringLiteral("DETAIL") : QStringLiteral("DETAILBLOCK"));
-    QSqlQuery q = m_module.database().exec(sql, {m_kat.toInt(), m_kl.toInt()});
-    struct Total
-    {
-        QStringList key;
-        double value;
-    };
-    QList<Total> found;
+    const auto wait = m_list.op().waitCursor();
+    const QString sql = blocks ? QStringLiteral("SELECT RANGPOS_NR, DETAILBLOCK_NR, PUNKTE FROM DETAIL WHERE KAT_NR = ? "
+                                                "AND KLASSE_NR = ? AND PUNKTE IS NOT NULL ORDER BY RANGPOS_NR, "
+                                                "DETAILBLOCK_NR, DETAILPOS_NR")
+                               : QStringLiteral("SELECT RANGPOS_NR, PUNKTE FROM DETAILBLOCK WHERE KAT_NR = ? AND "
+                                                "KLASSE_NR = ? AND PUNKTE IS NOT NULL ORDER BY RANGPOS_NR, "
+                                                "DETAILBLOCK_NR");
+    const int keyColumns = blocks ? 2 : 1;
+    QList<PointsEntry> entries;
+    QSqlQuery q = m_list.database().exec(sql, {m_kat, m_kl});
     while (q.next()) {
-        QStringList key;
-        for (int i = 0; i < (blocks ? 4 : 3); ++i)
-            key << q.value(i).toString();
-        found.append({key, q.value(average ? QStringLiteral("MITTEL") : QStringLiteral("SUMME")).toDouble()});
+        PointsEntry e;
+        for (int i = 0; i < keyColumns; ++i)
+            e.key << q.value(i).toInt();
+        e.points = q.value(keyColumns).toString();
+        entries.append(e);
     }
     q.finish();
+    const QList<Total> found = ranking::totals(entries, total, decimals);
     if (found.isEmpty()) {
-        m_op.inform(blocks ? QStringLiteral("Diese Rangliste enthält keine Punkte in den Details")
-                           : QStringLiteral("Diese Rangliste enthält keine Punkte in den Detailblöcken"));
+        m_list.op().inform(blocks ? QStringLiteral("Diese Rangliste enthält keine Punkte in den Details")
+                                  : QStringLiteral("Diese Rangliste enthält keine Punkte in den Detailblöcken"));
         return false;
     }
-    db::Savepoint transaction(m_module.database(), QStringLiteral("totals"));
+    db::Savepoint transaction(m_list.database(), QStringLiteral("totals"));
     for (const Total &t : found) {
-        QStringList lines = {QStringLiteral("UPDATE %1 SET PUNKTE = '%2'")
-                                 .arg(blocks ? QStringLiteral("DETAILBLOCK") : QStringLiteral("RANGPOS"),
-                                      num::formatFixed(t.value, decimals, 12)),
-                             QStringLiteral("WHERE KLASSE_NR = ") + t.key.at(1), QStringLiteral("AND KAT_NR = ") + t.key.at(0),
-                             QStringLiteral("AND RANGPOS_NR = ") + t.key.at(2)};
-        if (blocks)
-            lines << QStringLiteral("AND DETAILBLOCK_NR = ") + t.key.at(3);
-        m_module.runStatement(lines);
+        QStringList lines = {QStringLiteral("UPDATE %1 SET PUNKTE = ?").arg(blocks ? table("DETAILBLOCK") : table("RANGPOS")),
+                             QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?"),
+                             QStringLiteral("AND RANGPOS_NR = ?")};
+        QVariantList values = {t.text, m_kl, m_kat, t.key.at(0)};
+        if (blocks) {
+            lines << QStringLiteral("AND DETAILBLOCK_NR = ?");
+            values << t.key.at(1);
+        }
+        m_runner.run(lines, values);
     }
     transaction.release();
-    reopen(sort);
     return true;
 }
 

@@ -5,33 +5,32 @@
 #include <functional>
 #include <optional>
 
-namespace rq {
-class Operator;
-}
-
 namespace rq::ranking {
-class KonfigDataModule;
+class RankingList;
 }
 
 namespace rq::reports {
 
-// "&Drucken" up to the finished report: the print pre-stage of the current
-// list, the report chosen by its LAYOUT, the detail columns resolved, the rows
-// read. Nothing (after the message) for an unknown layout or an empty list.
+// The output options of the ranking-list editor that the reports read.
+struct ReportOptions
+{
+    bool rankSeparators = true;  // "Rangtrennlinien"
+    bool shortDetail = false;    // "Nur Leistungen anzeigen": no points in the detail texts
+    bool singleLine = false;     // "Alle Details auf Hauptzeile": the single-line medal list
+    double introMm = 0;          // "Intro": free space above the titles on page 1 of a medal list, mm
+};
+
+// "&Drucken" up to the finished report: the print pre-stage of the list, the
+// report chosen by its LAYOUT, the detail columns resolved, the rows read.
+// Nothing (after the message) for an unknown layout or an empty list.
 class ReportDispatch
 {
 public:
-    ReportDispatch(ranking::KonfigDataModule &module, Operator &op);
-
-    std::optional<ReportDocument> prepare(bool rankLines, bool shortDetail,
-                                          const std::function<void(int, int)> &progress = {});
+    static std::optional<ReportDocument> rankingList(const ranking::RankingList &list, const ReportOptions &options,
+                                                     const std::function<void(int, int)> &progress = {});
 
     // The 20 titles of the automatic title query's first row (empty without rows).
-    QStringList automaticTitles();
-
-private:
-    ranking::KonfigDataModule &m_module;
-    Operator &m_op;
+    static QStringList automaticTitles(const ranking::RankingList &list);
 };
 
 } // namespace rq::reports

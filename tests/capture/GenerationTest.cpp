@@ -1,12 +1,12 @@
 #include "capture/LateRegistration.h"
 #include "capture/ListGeneration.h"
-#include "capture/StartResultDataModule.h"
+#include "capture/ParticipantData.h"
 #include "common/Errors.h"
 #include "db/Database.h"
-#include "ranking/KonfigDataModule.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
 
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -63,7 +63,9 @@ protected:
     bool generate()
     {
         op.answer(Button::Ok);
-        return ListGeneration(module, op).run(12, QStringLiteral("Kranz"), {QStringLiteral("T1"), QStringLiteral("T2")});
+        ListGeneration generation(db, op);
+        const auto remember = qScopeGuard([&] { lastKatSearch = generation.headerCategory().value_or(QString()); });
+        return generation.run(12, QStringLiteral("Kranz"), {QStringLiteral("T1"), QStringLiteral("T2")});
     }
     QStringList rows(const QString &sql)
     {
@@ -77,7 +79,7 @@ protected:
     test::TempDatabase temp;
     db::Database &db = *temp.db;
     test::ScriptedOperator op;
-    ranking::KonfigDataModule module{db, op};
+    QString lastKatSearch;  // what the editor's "Kategorie suchen" proposes afterwards
 };
 
 } // namespace
@@ -105,7 +107,7 @@ TEST_F(GenerationTest, PositionsBlocksDetailsAndClubs)
     EXPECT_EQ(rows(QStringLiteral("SELECT DETAILBLOCK_NR || ':' || NAME1 FROM DETAILBLOCK")), QStringList{QStringLiteral("1:T1")});
     EXPECT_EQ(rows(QStringLiteral("SELECT DETAILPOS_NR || ':' || DETAILTEXT FROM DETAIL ORDER BY 1")),
               QStringList({QStringLiteral("1:Weitsprung: 5.50 [3] (512.00)"), QStringLiteral("2:Weitsprung: 6.00 (600.00)")}));
-    EXPECT_EQ(module.lastKatSearch, QStringLiteral("12"));
+    EXPECT_EQ(lastKatSearch, QStringLiteral("12"));
 }
 
 TEST_F(GenerationTest, EmptyCategoryMissingHeaderAndAFailureKeepingTheOldList)
@@ -116,7 +118,7 @@ TEST_F(GenerationTest, EmptyCategoryMissingHeaderAndAFailureKeepingTheOldList)
     discipline(1, 100002, "2", "", "2");
     EXPECT_THROW(generate(), EngineError);
     EXPECT_EQ(rows(QStringLiteral("SELECT NAME1 FROM RANGPOS")), QStringList{QStringLiteral("Alt")});
-    EXPECT_EQ(module.lastKatSearch, QStringLiteral("12"));
+    EXPECT_EQ(lastKatSearch, QStringLiteral("12"));
 
     db.exec(QStringLiteral("DELETE FROM LEISTUNG"));
     db.exec(QStringLiteral("UPDATE PERSON SET STATUS_ID = 0"));
@@ -126,7 +128,7 @@ TEST_F(GenerationTest, EmptyCategoryMissingHeaderAndAFailureKeepingTheOldList)
     db.exec(QStringLiteral("DELETE FROM RANGLISTE"));
     EXPECT_FALSE(generate());
     EXPECT_EQ(op.messages.last(), QStringLiteral("Ranquill: Keine Kopfdaten für Rangliste der Kategorie <12> mit Klasse <0> vorhanden"));
-    EXPECT_EQ(module.lastKatSearch, QString());
+    EXPECT_EQ(lastKatSearch, QString());
 }
 
 TEST_F(GenerationTest, LateRegistration)
@@ -164,7 +166,7 @@ TEST_F(GenerationTest, LateRegistration)
                                   "'|' || IMPORT_ID FROM PERSON WHERE PERS_ID = 7")),
               QStringList{QStringLiteral("O'Brien|-|Thun|0|0")});
     EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE PERS_ID = 7 AND STATUS_ID = 0")), QStringList{QStringLiteral("2")});
-    StartResultDataModule data(db);
+    ParticipantData data(db);
     EXPECT_EQ(data.statusCount(12, QStringLiteral("LA Aktive")),
               QStringLiteral("12 LA Aktive\r\n\r\nUnbearbeitet: 1\r\nBearbeitet: 1"));
     generate();

@@ -2,6 +2,7 @@
 #include "common/Errors.h"
 #include "db/Database.h"
 #include "interchange/E2vExport.h"
+#include "interchange/ImportRemoval.h"
 #include "interchange/InterchangeImport.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"

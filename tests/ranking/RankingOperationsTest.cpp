@@ -1,6 +1,6 @@
 #include "common/Errors.h"
 #include "db/Database.h"
-#include "ranking/KonfigDataModule.h"
+#include "ranking/RankingList.h"
 #include "ranking/RankingOperations.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
@@ -45,9 +45,12 @@ protected:
                                    "DISZIPLIN) VALUES (1, 0, ?, 1, 1, ?)"),
                     {p.nr, QStringLiteral("D%1").arg(p.nr)});
         }
-        module.refreshLists();
-        module.setCurrentRow(module.rowOf({1, 0}));
+        select(1);
     }
+
+    // The operations on list (kat, 0).
+    void select(int kat) { current = kat; }
+    RankingOperations ops() { return RankingOperations(RankingList::load(db, op, {current, 0})); }
 
     void clear()
     {
@@ -78,8 +81,7 @@ protected:
     test::TempDatabase temp;
     db::Database &db = *temp.db;
     test::ScriptedOperator op;
-    KonfigDataModule module{db, op};
-    RankingOperations ops{module, op};
+    int current = 1;
     SortSettings descending;
 };
 
@@ -104,10 +106,10 @@ TEST_F(RankingOperationsTest, RanksWithTiesAndSameRanks)
     for (const auto &c : cases) {
         clear();
         positions(c.positions);
-        ops.rankAndRenumber(c.sort, -1);
+        ops().rankAndRenumber(c.sort, -1);
         EXPECT_EQ(column("RANG"), c.ranks);
         op.answer(Button::Yes);
-        ops.sameRanks(c.sort);
+        ops().sameRanks(c.sort);
         EXPECT_EQ(column("RANG"), c.sameRanks);
     }
     // With "Diff./Jahrg." the younger of the tied rows comes first.
@@ -119,7 +121,7 @@ TEST_F(RankingOperationsTest, RenumberingCarriesChildrenAndRemovesOrphans)
     positions({{2, "10"}, {5, "30"}, {9, "20"}});
     db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (1, 0, 12, 1)"));
     db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (2, 0, 12, 1)"));
-    const int reselected = ops.rankAndRenumber(descending, 9);
+    const int reselected = ops().rankAndRenumber(descending, 9);
     EXPECT_EQ(reselected, 2);
     EXPECT_EQ(column("PUNKTE"), list({"30", "20", "10"}));
     EXPECT_EQ(column("NAME1", "DETAILBLOCK"), list({"B5", "B9", "B2"}));
@@ -127,22 +129,22 @@ TEST_F(RankingOperationsTest, RenumberingCarriesChildrenAndRemovesOrphans)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 2")).toInt(), 1);
 
     // An empty list: no ranks, and whatever was filed under it is gone.
-    module.setCurrentRow(module.rowOf({2, 0}));
-    ops.rankAndRenumber(descending, -1);
+    select(2);
+    ops().rankAndRenumber(descending, -1);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 2")).toInt(), 0);
 }
 
 TEST_F(RankingOperationsTest, MovingTheFirstOfTwoTiedRows)
 {
     positions({{1, "50"}, {2, "48"}, {3, "48"}, {4, "40"}});
-    ops.rankAndRenumber(descending, -1);
-    const int moved = ops.moveToEndOfRank(descending, 2, false);
+    ops().rankAndRenumber(descending, -1);
+    const int moved = ops().moveToEndOfRank(descending, 2, false);
     EXPECT_EQ(moved, 3);
     EXPECT_EQ(column("NAME1", "DETAILBLOCK"), list({"B1", "B3", "B2", "B4"}));
     EXPECT_EQ(column("RANG"), list({"1", "2", "-", "4"}));
 
     op.answer(Button::Abort);
-    EXPECT_EQ(ops.moveToEndOfRank(descending, 2, true), -1);
+    EXPECT_EQ(ops().moveToEndOfRank(descending, 2, true), -1);
     EXPECT_EQ(op.messages.last(), QStringLiteral("Bestätigung: Zeile wird an die letzte Position innerhalb des Ranges verschoben"));
 }
 
@@ -150,12 +152,12 @@ TEST_F(RankingOperationsTest, PositionAsRankAndAFailureLeavingTheListAsItWas)
 {
     positions({{1, "10"}, {2, "10"}, {3, "30"}});
     op.answer(Button::Yes);
-    ops.positionAsRank(descending);
+    ops().positionAsRank();
     EXPECT_EQ(column("RANG"), list({"1", "2", "3"}));
 
     db.exec(QStringLiteral("CREATE TRIGGER boom BEFORE UPDATE ON DETAIL WHEN NEW.RANGPOS_NR = 2 BEGIN "
                            "SELECT RAISE(ABORT, 'kaputt'); END"));
-    EXPECT_THROW(ops.rankAndRenumber(descending, -1), EngineError);
+    EXPECT_THROW(ops().rankAndRenumber(descending, -1), EngineError);
     EXPECT_EQ(column("RANG"), list({"1", "2", "3"}));
     EXPECT_EQ(column("PUNKTE"), list({"10", "10", "30"}));
     EXPECT_EQ(column("NAME1", "DETAILBLOCK"), list({"B1", "B2", "B3"}));
@@ -186,15 +188,15 @@ TEST_F(RankingOperationsTest, Awards)
         for (int i = 0; i < c.ranks.size(); ++i)
             rows.append({i + 1, QString::number(100 - i), QString(), c.ranks.at(i)});
         positions(rows);
-        EXPECT_TRUE(ops.distributeAwards(descending, QString::fromLatin1(c.quantity), c.count, QStringLiteral("Kranz d'or")));
+        EXPECT_TRUE(ops().distributeAwards(descending, QString::fromLatin1(c.quantity), c.count ? AwardMode::Count : AwardMode::Percent, QStringLiteral("Kranz d'or")));
         EXPECT_EQ(column("AUSZEICHNUNG").count(QStringLiteral("Kranz d'or")), c.awarded) << c.quantity;
     }
     for (const char *bad : {"0", "-1", "", "2,5", "x"})
-        EXPECT_FALSE(ops.distributeAwards(descending, QString::fromLatin1(bad), true, QStringLiteral("Gold")));
+        EXPECT_FALSE(ops().distributeAwards(descending, QString::fromLatin1(bad), AwardMode::Count, QStringLiteral("Gold")));
     EXPECT_EQ(op.messages.count(QStringLiteral("Warnung: Es wurde keine gültige Menge angegeben")), 5);
 
     op.answer(Button::Yes);
-    EXPECT_TRUE(ops.clearAwards(descending));
+    EXPECT_TRUE(ops().clearAwards());
     EXPECT_EQ(column("AUSZEICHNUNG"), list({"-", "-", "-"}));
 }
 
@@ -221,7 +223,7 @@ TEST_F(RankingOperationsTest, Totals)
     } cases[] = {{false, 0, "18"}, {false, 1, "17.8"}, {false, 3, "17.750"}, {true, 2, "8.88"}};
     for (const auto &c : cases) {
         op.answer(Button::Yes);
-        ops.blockTotals(descending, c.average, c.decimals);
+        ops().blockTotals(c.average ? PointsTotal::Average : PointsTotal::Sum, c.decimals);
         EXPECT_EQ(db.scalar(QStringLiteral("SELECT PUNKTE FROM DETAILBLOCK WHERE RANGPOS_NR = 1 AND DETAILBLOCK_NR = 1"))
                       .toString(),
                   QString::fromLatin1(c.expected));
@@ -233,15 +235,15 @@ TEST_F(RankingOperationsTest, Totals)
                            "WHERE DETAILBLOCK_NR = 1"));
     db.exec(QStringLiteral("DELETE FROM DETAILBLOCK WHERE DETAILBLOCK_NR = 2"));
     op.answer(Button::Yes);
-    ops.positionTotals(descending, false, 0);
+    ops().positionTotals(PointsTotal::Sum, 0);
     EXPECT_EQ(column("PUNKTE"), list({"3", "-3"}));
 
     db.exec(QStringLiteral("UPDATE DETAIL SET PUNKTE = NULL"));
     db.exec(QStringLiteral("UPDATE DETAILBLOCK SET PUNKTE = NULL"));
     op.answer(Button::Yes);
-    EXPECT_FALSE(ops.blockTotals(descending, false, 0));
+    EXPECT_FALSE(ops().blockTotals(PointsTotal::Sum, 0));
     op.answer(Button::Yes);
-    EXPECT_FALSE(ops.positionTotals(descending, false, 0));
+    EXPECT_FALSE(ops().positionTotals(PointsTotal::Sum, 0));
     EXPECT_EQ(op.messages.mid(op.messages.size() - 3),
               list({"Information: Diese Rangliste enthält keine Punkte in den Details",
                     "Bestätigung: Punktetotal pro Rang aus Detailblöcken neu berchnen?",

@@ -1,8 +1,8 @@
 #include "db/Database.h"
-#include "ranking/KonfigDataModule.h"
 #include "ranking/PrintPreStage.h"
-#include "reports/PreviewWindow.h"
-#include "reports/RanklistEinzelReport.h"
+#include "ranking/RankingList.h"
+#include "reports/IndividualListLayout.h"
+#include "reports/PreStageTextFile.h"
 #include "reports/ReportDispatch.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
@@ -38,8 +38,14 @@ protected:
         db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, KATEGORIE_D, LAYOUT, DETAILS_PRO_ZEILE, "
                                "RANG_TITEL, NAME1_TITEL, PUNKTE_TITEL, DETAIL1_TITEL) VALUES (12, 0, 'Leichtathletik', "
                                "'Männer', 'EINZEL', '3', 'Rang', 'Name', 'Punkte', 'Weit')"));
-        module.refreshLists();
-        module.setCurrentRow(0);
+    }
+    ranking::RankingList list() { return ranking::RankingList::load(db, op, {12, 0}); }
+    void buildPreStage() { ranking::PrintPreStage::build(list(), false); }
+    std::optional<ReportDocument> document(bool rules)
+    {
+        ReportOptions options;
+        options.rankSeparators = rules;
+        return ReportDispatch::rankingList(list(), options);
     }
     void position(int nr, const char *rank, const char *name, const char *points)
     {
@@ -75,8 +81,6 @@ protected:
     test::TempDatabase temp;
     db::Database &db = *temp.db;
     test::ScriptedOperator op;
-    ranking::KonfigDataModule module{db, op};
-    ranking::PrintPreStage stage{module, op};
 };
 
 } // namespace
@@ -100,7 +104,7 @@ TEST_F(ReportsTest, DetailLinesGroupsAndWarnings)
     detail(1, 1, 5, "6.10", "", "600");
     detail(1, 1, 21, "9.99");
     db.exec(QStringLiteral("INSERT INTO DETAILLINE (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (12, 0, 9, 1)"));
-    stage.buildDetailLines(false);
+    buildPreStage();
     EXPECT_EQ(groups(1), QStringList({QStringLiteral("2=5.20"), QStringLiteral("5=6.10 (600)")}));
     EXPECT_EQ(op.messages, QStringList{QStringLiteral("Warnung: Detail Nr. 21 kann nicht in Druckvorstufe übernommen werden")});
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM DETAILLINE")).toInt(), 1);
@@ -112,28 +116,28 @@ TEST_F(ReportsTest, DetailLinesGroupsAndWarnings)
     detail(1, 1, 2, "");
     detail(1, 1, 3, "*");
     detail(1, 1, 4, "12", "", "120");
-    stage.buildDetailLines(false);
+    buildPreStage();
     EXPECT_EQ(groups(1), QStringList({QStringLiteral("1=Weitsprung: 10"), QStringLiteral("2=Weitsprung: 12 (120)")}));
 
     // A list without details keeps no pre-stage rows.
     db.exec(QStringLiteral("DELETE FROM DETAIL"));
-    stage.buildDetailLines(false);
+    buildPreStage();
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM DETAILLINE")).toInt(), 0);
 }
 
 TEST_F(ReportsTest, TextFileLines)
 {
-    EXPECT_EQ(stage.textLines(), QStringList{QString()});  // no positions: one empty line
+    EXPECT_EQ(PreStageTextFile::lines(list()), QStringList{QString()});  // no positions: one empty line
     db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'SPIEL'"));
     position(1, "1", "Meier", "50");
     db.exec(QStringLiteral("UPDATE RANGPOS SET VEREIN = 'TV Bern', AUSZEICHNUNG = 'Kranz', BEMERKUNGEN = 'gut'"));
     position(2, "2", "Roth", "40");
-    const auto lines = stage.textLines();
+    const auto lines = PreStageTextFile::lines(list());
     ASSERT_TRUE(lines.has_value());
     EXPECT_EQ(*lines, QStringList({QStringLiteral("12\tLeichtathletik\t\tMänner\t\t\t\tRang\t\t\tPunkte"),
                                    QStringLiteral("1\t1\tTV Bern\t\t50\t\tKranz\tgut"), QStringLiteral("2\t2\t\t\t40")}));
     db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'XYZ'"));
-    EXPECT_FALSE(stage.textLines().has_value());
+    EXPECT_FALSE(PreStageTextFile::lines(list()).has_value());
 }
 
 TEST(EinzelReport, ColumnsHeightsAndTitles)
@@ -187,9 +191,6 @@ TEST_F(ReportsTest, RulesPairsAndPdf)
     position(3, "3", "Zürcher", "45");
     for (int b = 1; b <= 5; ++b)
         detail(1, b, 1, "5.50", "", "", "");
-    const auto document = [&](bool rules) {
-        return ReportDispatch(module, op).prepare(rules, false);
-    };
     const auto rulesAt = [](const ReportDocument &d) {
         int lines = 0;
         for (const ReportItem &item : d.pages.first().items)
@@ -234,33 +235,9 @@ TEST_F(ReportsTest, RulesPairsAndPdf)
 
 TEST_F(ReportsTest, DispatchMessages)
 {
-    EXPECT_FALSE(ReportDispatch(module, op).prepare(true, false).has_value());
+    EXPECT_FALSE(document(true).has_value());
     EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Daten für Rangliste vorhanden"));
     db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'einzel'"));
-    EXPECT_FALSE(ReportDispatch(module, op).prepare(true, false).has_value());
+    EXPECT_FALSE(document(true).has_value());
     EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Report für den Layouttyp einzel vorhanden"));
-}
-
-TEST_F(ReportsTest, PreviewSavesEveryFormatAndStaysOnItsPages)
-{
-    for (int p = 1; p <= 40; ++p)
-        position(p, QByteArray::number(p).constData(), "Müller", "10");
-    const auto document = ReportDispatch(module, op).prepare(true, false);
-    ASSERT_TRUE(document.has_value());
-    PreviewWindow preview(*document, op);
-    preview.showPage(99);
-    EXPECT_EQ(preview.page(), document->pages.size() - 1);
-    preview.showPage(-3);
-    EXPECT_EQ(preview.page(), 0);
-    const struct
-    {
-        const char *name;
-        const char *starts;
-    } files[] = {{"l.pdf", "%PDF"}, {"l.txt", "Leichtathletik"}, {"l.csv", "Leichtathletik"}, {"l.html", "<html>"}};
-    for (const auto &f : files) {
-        const QString path = temp.dir.filePath(QString::fromLatin1(f.name));
-        preview.saveAs(path);
-        EXPECT_TRUE(test::readBytes(path).startsWith(f.starts)) << f.name;
-    }
-    EXPECT_TRUE(test::readBytes(temp.dir.filePath(QStringLiteral("l.csv"))).contains("1.,M\xFCller Hans,10"));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Operator.h"
+#include "support/QtPrinters.h"
 
 #include <QStringList>
 

@@ -1,0 +1,26 @@
+#include "interchange/ImportRemoval.h"
+
+#include "common/Operator.h"
+#include "db/Database.h"
+
+namespace rq::interchange {
+
+void ImportRemoval::removeAll(db::Database &db)
+{
+    db::Savepoint transaction(db, QStringLiteral("remove_imports"));
+    db.exec(QStringLiteral("DELETE FROM LEISTUNG"));
+    db.exec(QStringLiteral("DELETE FROM PERSON"));
+    db.exec(QStringLiteral("DELETE FROM IMPORT"));
+    db.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'IMPORT'"));
+    transaction.release();
+}
+
+void ImportRemoval::run(db::Database &db, Operator &op)
+{
+    if (!op.confirm(QStringLiteral("Wollen Sie wirklich alle importierten E2V und V2E Daten löschen?")))
+        return;
+    const auto wait = op.waitCursor();
+    removeAll(db);
+}
+
+} // namespace rq::interchange

@@ -1,0 +1,167 @@
+#include "widgets/WidgetOperator.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace rq {
+namespace {
+
+QMessageBox::Icon iconFor(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+    case MessageKind::Application:
+        return QMessageBox::Critical;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    case MessageKind::Plain:
+        return QMessageBox::NoIcon;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::ButtonRole roleFor(Button button)
+{
+    switch (button) {
+    case Button::Ok:
+    case Button::Yes:
+        return QMessageBox::YesRole;
+    case Button::No:
+        return QMessageBox::NoRole;
+    case Button::Cancel:
+    case Button::Abort:
+        return QMessageBox::RejectRole;
+    case Button::Retry:
+    case Button::Ignore:
+        return QMessageBox::ActionRole;
+    }
+    return QMessageBox::ActionRole;
+}
+
+struct OverrideCursor : WaitCursor
+{
+    OverrideCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~OverrideCursor() override { QApplication::restoreOverrideCursor(); }
+};
+
+void merge(FileDialogRequest &shared, const FileDialogRequest &request)
+{
+    if (request.title)
+        shared.title = request.title;
+    if (request.fileName)
+        shared.fileName = request.fileName;
+    if (request.filter)
+        shared.filter = request.filter;
+    if (request.initialDirectory)
+        shared.initialDirectory = request.initialDirectory;
+    if (request.defaultSuffix)
+        shared.defaultSuffix = request.defaultSuffix;
+    shared.promptOverwrite = request.promptOverwrite;
+}
+
+} // namespace
+
+QWidget *WidgetOperator::dialogParent() const
+{
+    // Boxes and dialogs belong to the window the operator works in, which is
+    // often a modal window above the main window.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return m_parent;
+}
+
+WidgetOperator::WidgetOperator(QWidget *parent)
+    : m_parent(parent)
+{
+}
+
+void WidgetOperator::showMessage(MessageKind kind, const QString &text)
+{
+    ask(text, {Button::Ok}, kind);
+}
+
+Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
+{
+    QMessageBox box(iconFor(kind), messageCaption(kind), text, QMessageBox::NoButton, dialogParent());
+    QList<QPair<QAbstractButton *, Button>> map;
+    for (const Button b : buttons) {
+        QPushButton *pb = box.addButton(buttonText(b), roleFor(b));
+        map.append({pb, b});
+    }
+    if (!map.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(map.first().first));
+    // Esc answers with the last "cancel"-like button, as the system boxes do.
+    for (const auto &[pb, b] : map) {
+        if (b == Button::Cancel || b == Button::No || b == Button::Abort || buttons.size() == 1)
+            box.setEscapeButton(pb);
+    }
+    box.exec();
+    for (const auto &[pb, b] : map) {
+        if (box.clickedButton() == pb)
+            return b;
+    }
+    return buttons.isEmpty() ? Button::Ok : buttons.last();
+}
+
+std::optional<QString> WidgetOperator::runFileDialog(FileDialogRequest &shared,
+                                                     const FileDialogRequest &request, bool save)
+{
+    merge(shared, request);
+    QFileDialog dialog(dialogParent(), shared.title.value_or(QString()));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (shared.filter)
+        dialog.setNameFilters(qtNameFilters(*shared.filter));
+    if (shared.initialDirectory)
+        dialog.setDirectory(*shared.initialDirectory);
+    if (shared.defaultSuffix)
+        dialog.setDefaultSuffix(*shared.defaultSuffix);
+    if (shared.fileName)
+        dialog.selectFile(*shared.fileName);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !shared.promptOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    shared.fileName = QFileInfo(chosen).fileName();
+    shared.initialDirectory = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+std::optional<QString> WidgetOperator::chooseOpenFile(const FileDialogRequest &request)
+{
+    return runFileDialog(m_openDialog, request, false);
+}
+
+std::optional<QString> WidgetOperator::chooseSaveFile(const FileDialogRequest &request)
+{
+    return runFileDialog(m_saveDialog, request, true);
+}
+
+std::optional<QString> WidgetOperator::askText(const QString &title, const QString &prompt,
+                                               const QString &defaultText)
+{
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setOkButtonText(buttonText(Button::Ok));
+    dialog.setCancelButtonText(buttonText(Button::Cancel));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+std::unique_ptr<WaitCursor> WidgetOperator::waitCursor()
+{
+    return std::make_unique<OverrideCursor>();
+}
+
+} // namespace rq

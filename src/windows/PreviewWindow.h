@@ -1,0 +1,40 @@
+#pragma once
+
+#include "reports/Report.h"
+
+#include <QDialog>
+
+class QLabel;
+
+namespace rq {
+class Operator;
+}
+
+namespace rq::windows {
+
+// The preview of a report: page navigation, zoom, printing on the default
+// printer, and saving as PDF, plain text, CSV or HTML. Shown modally.
+class PreviewWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    PreviewWindow(reports::ReportDocument document, Operator &op, QWidget *parent = nullptr);
+
+    int page() const { return m_page; }
+    void showPage(int page);
+    // Saves by the file's suffix: .pdf, .txt, .csv or .html.
+    void saveAs(const QString &path);
+
+private:
+    void render();
+
+    reports::ReportDocument m_document;
+    Operator &m_op;
+    int m_page = 0;
+    double m_zoom = 1.0;
+    QLabel *m_view = nullptr;
+    QLabel *m_pageLabel = nullptr;
+};
+
+} // namespace rq::windows

@@ -1,0 +1,272 @@
+#include "common/IniFile.h"
+#include "db/Database.h"
+#include "ranking/RankingListModels.h"
+#include "windows/RankingListEditor.h"
+#include "ranking/LinkedTableModel.h"
+#include "ranking/OrderedListModel.h"
+#include "support/ScriptedOperator.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQueryModel>
+#include <QSqlRecord>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace rq;
+using namespace rq::ranking;
+using rq::windows::RankingListEditor;
+
+namespace {
+
+class RankingListEditorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR) VALUES (5, 0)"));
+        db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR) VALUES (5, 0, 3)"));
+        db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (5, 0, 3, 1)"));
+        module = std::make_unique<RankingListModels>(db, op);
+        form = std::make_unique<RankingListEditor>(*module, op, ini, temp.dir.path() + u'/');
+        show();
+    }
+
+    void show()
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+    }
+
+    QAction *contextAction(const QString &text)
+    {
+        for (QAction *a : form->listGrid()->actions()) {
+            if (a->text() == text)
+                return a;
+        }
+        return nullptr;
+    }
+
+    // Types `text` into a cell through the grid's own editor and commits it.
+    void type(Level level, int row, const char *field, const QString &text)
+    {
+        QTableView *view = form->grid(level);
+        auto *model = static_cast<LinkedTableModel *>(view->model());
+        const QModelIndex index = model->index(row, model->fieldIndex(QString::fromLatin1(field)));
+        view->setCurrentIndex(index);
+        view->edit(index);
+        // Whole-number columns edit in a spin box, text columns in a line edit.
+        QWidget *editor = QApplication::focusWidget();
+        ASSERT_TRUE(editor && editor != view) << field << " row " << row << " of " << model->rowCount();
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void insert(Level level)
+    {
+        form->grid(level)->setFocus();
+        QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavInsert")), Qt::LeftButton);
+    }
+
+    void select(Level level, int row)
+    {
+        QTableView *view = form->grid(level);
+        view->setFocus();
+        view->setCurrentIndex(view->model()->index(row, view->horizontalHeader()->logicalIndex(0)));
+    }
+
+    int count(const QString &sql) { return db.scalar(sql).toInt(); }
+
+    test::TempDatabase temp;
+    db::Database &db = *temp.db;
+    test::ScriptedOperator op;
+    IniFile ini{temp.dir.filePath(QStringLiteral("Ranquill.ini"))};
+    std::unique_ptr<RankingListModels> module;
+    std::unique_ptr<RankingListEditor> form;
+};
+
+} // namespace
+
+TEST_F(RankingListEditorTest, NewListIsSelectedAndRefusedTwice)
+{
+    op.answerText(QStringLiteral("12"));
+    op.answerText(QStringLiteral("0"));
+    contextAction(QStringLiteral("Neue Rangliste erstellen"))->trigger();
+    const QModelIndex current = form->listGrid()->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(form->listGrid()->model()->index(current.row(), 0).data().toInt(), 12);
+    EXPECT_EQ(module->currentKey(), (ListKey{12, 0}));
+
+    for (const char *kat : {"12", "12a"}) {
+        op.answerText(QString::fromLatin1(kat));
+        op.answerText(QStringLiteral("0"));
+        contextAction(QStringLiteral("Neue Rangliste erstellen"))->trigger();
+    }
+    EXPECT_EQ(op.messages.filter(QStringLiteral("Warnung")),
+              QStringList({QStringLiteral("Warnung: Rangliste mit Kat. 12 und Klasse 0 kann nicht erzeugt werden"),
+                           QStringLiteral("Warnung: Rangliste mit Kat. 12a und Klasse 0 kann nicht erzeugt werden")}));
+}
+
+TEST_F(RankingListEditorTest, EditingPositionsBlocksAndDetails)
+{
+    op.answerText(QStringLiteral("12"));
+    op.answerText(QStringLiteral("0"));
+    contextAction(QStringLiteral("Neue Rangliste erstellen"))->trigger();
+    form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
+
+    insert(Level::Position);
+    type(Level::Position, 0, "RANGPOS_NR", QStringLiteral("3"));
+    type(Level::Position, 0, "NAME1", QStringLiteral("Meier"));
+    QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavPost")), Qt::LeftButton);
+    for (int block = 1; block <= 2; ++block) {
+        insert(Level::Block);
+        // An open editor is taken over by "Übernehmen" too.
+        QTableView *blocks = form->grid(Level::Block);
+        blocks->edit(blocks->currentIndex());
+        QTest::keyClicks(QApplication::focusWidget(), QString::number(block));
+        QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavPost")), Qt::LeftButton);
+        insert(Level::Detail);
+        type(Level::Detail, 0, "DETAILPOS_NR", QStringLiteral("1"));
+        type(Level::Detail, 0, "DISZIPLIN", QStringLiteral("Weitsprung"));
+        QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavPost")), Qt::LeftButton);
+    }
+    EXPECT_TRUE(op.messages.filter(QStringLiteral("Ranquill")).isEmpty()) << op.messages.join(u'\n').toStdString();
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAIL WHERE KAT_NR = 12 AND RANGPOS_NR = 3")), 2);
+
+    // 3 → 7 carries blocks and details; list 5's position 3 stays.
+    type(Level::Position, 0, "RANGPOS_NR", QStringLiteral("7"));
+    QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavPost")), Qt::LeftButton);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 12 AND RANGPOS_NR = 7")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAIL WHERE KAT_NR = 12 AND RANGPOS_NR = 7")), 2);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 5 AND RANGPOS_NR = 3")), 1);
+
+    // No to the delete question keeps the row.
+    select(Level::Position, 0);
+    op.answer(Button::No);
+    QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavDelete")), Qt::LeftButton);
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Bestätigung: Wollen Sie den aktuellen Datensatz wirklich löschen?"));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE KAT_NR = 12")), 1);
+
+    // Ctrl+Del asks the grid's question first.
+    op.answer(Button::Ok);
+    op.answer(Button::Yes);
+    QTest::keyClick(form->grid(Level::Position), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(op.messages.mid(op.messages.size() - 2),
+              QStringList({QStringLiteral("Bestätigung: Datensatz löschen?"),
+                           QStringLiteral("Bestätigung: Wollen Sie den aktuellen Datensatz wirklich löschen?")}));
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE KAT_NR = 12")), 0);
+    EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 12")), 2);
+}
+
+TEST_F(RankingListEditorTest, ClosingDiscardsOrKeepsThePendingEdit)
+{
+    module->setCurrentRow(module->rowOf({5, 0}));
+    form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
+    type(Level::Position, 0, "NAME1", QStringLiteral("Verworfen"));
+    QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtnCancel")), Qt::LeftButton);
+    EXPECT_TRUE(db.scalar(QStringLiteral("SELECT NAME1 IS NULL FROM RANGPOS")).toBool());
+    EXPECT_FALSE(form->isVisible());
+
+    show();
+    form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
+    type(Level::Position, 0, "NAME1", QStringLiteral("Behalten"));
+    QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtnOk")), Qt::LeftButton);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT NAME1 FROM RANGPOS")).toString(), QStringLiteral("Behalten"));
+
+    // A pending edit that cannot be posted keeps the window open.
+    show();
+    form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
+    db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR) VALUES (5, 0, 4)"));
+    type(Level::Position, 0, "RANGPOS_NR", QStringLiteral("4"));
+    QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtnOk")), Qt::LeftButton);
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_FALSE(op.messages.isEmpty());
+    EXPECT_TRUE(op.messages.last().startsWith(QStringLiteral("Ranquill: UNIQUE constraint failed")));
+}
+
+TEST_F(RankingListEditorTest, SettingsAreWrittenAndReadBack)
+{
+    form->findChild<QLineEdit *>(QStringLiteral("LabeledEditArt"))->setText(QStringLiteral("Kranz"));
+    form->findChild<QCheckBox *>(QStringLiteral("CheckBoxRePrint"))->setChecked(false);
+    form.reset();
+    EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("LabeledEditArt")), QStringLiteral("Kranz"));
+    EXPECT_EQ(ini.readInt(QStringLiteral("Options"), QStringLiteral("CheckBoxRePrint"), -1), 0);
+    EXPECT_EQ(ini.readInt(QStringLiteral("Options"), QStringLiteral("CheckBoxPreview"), -1), 1);
+    EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("PDF-Path")), temp.dir.path() + QStringLiteral("/PDF-Temp/"));
+    EXPECT_TRUE(QFileInfo(temp.dir.path() + QStringLiteral("/PDF-Temp")).isDir());
+    EXPECT_TRUE(ini.contains(QStringLiteral("Windows"), QStringLiteral("KonfigInFormWidth")));
+
+    form = std::make_unique<RankingListEditor>(*module, op, ini, temp.dir.path() + u'/');
+    EXPECT_EQ(form->awardText(), QStringLiteral("Kranz"));
+    EXPECT_FALSE(form->rePrint());
+    EXPECT_TRUE(form->preview());
+}
+
+TEST_F(RankingListEditorTest, RankingTabShowsTheCaptionAndTheOrderedList)
+{
+    db.exec(QStringLiteral("UPDATE RANGLISTE SET SPARTE_D = 'Turnen', KLASSE_D = 'A'"));
+    db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, PUNKTE) VALUES (5, 0, 9, '20')"));
+    module->setCurrentRow(module->rowOf({5, 0}));
+    form->tabs()->setCurrentIndex(RankingListEditor::Rangieren);
+    EXPECT_EQ(form->captionText(), QStringLiteral("Kategorie 5 - Turnen  A"));
+    ASSERT_EQ(form->orderGrid()->model()->rowCount(), 2);
+    EXPECT_EQ(module->orderModel()->record(0).value(QStringLiteral("RANGPOS_NR")).toInt(), 9);
+}
+
+TEST_F(RankingListEditorTest, RankingButtonsOnTheRealTab)
+{
+    db.exec(QStringLiteral("DELETE FROM DETAILBLOCK"));
+    db.exec(QStringLiteral("DELETE FROM RANGPOS"));
+    const char *points[] = {"45", "48", "50", "48"};
+    for (int i = 0; i < 4; ++i)
+        db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, PUNKTE) VALUES (5, 0, ?, ?)"),
+                {i + 1, QString::fromLatin1(points[i])});
+    module->setCurrentRow(module->rowOf({5, 0}));
+    form->tabs()->setCurrentIndex(RankingListEditor::Rangieren);
+    const auto grid = [this] {
+        QStringList rows;
+        QAbstractItemModel *m = form->orderGrid()->model();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (const char *f : {"RANGPOS_NR", "RANG", "PUNKTE", "AUSZEICHNUNG"})
+                cells << module->orderModel()->record(r).value(QString::fromLatin1(f)).toString();
+            rows << cells.join(u'|');
+        }
+        return rows;
+    };
+    QTest::mouseClick(form->button(QStringLiteral("BitBtnRank")), Qt::LeftButton);
+    EXPECT_EQ(grid(), QStringList({QStringLiteral("1|1|50|"), QStringLiteral("2|2|48|"), QStringLiteral("3||48|"),
+                                   QStringLiteral("4|4|45|")}));
+    op.answer(Button::Yes);
+    QTest::mouseClick(form->button(QStringLiteral("BitBtnSameRanks")), Qt::LeftButton);
+    form->findChild<QLineEdit *>(QStringLiteral("LabeledEditArt"))->setText(QStringLiteral("Kranz"));
+    form->findChild<QLineEdit *>(QStringLiteral("LabeledEditCount"))->setText(QStringLiteral("2"));
+    form->findChild<QRadioButton *>(QStringLiteral("Anz."))->setChecked(true);
+    QTest::mouseClick(form->button(QStringLiteral("BitBtnDistribute")), Qt::LeftButton);
+    EXPECT_EQ(grid(), QStringList({QStringLiteral("1|1|50|Kranz"), QStringLiteral("2|2|48|Kranz"),
+                                   QStringLiteral("3|2|48|Kranz"), QStringLiteral("4|4|45|")}));
+    EXPECT_EQ(op.messages.filter(QStringLiteral("Ranquill")), QStringList());
+}
+
+TEST_F(RankingListEditorTest, OpeningTheEditingTabShowsTheFirstBlocksDetails)
+{
+    db.exec(QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, DISZIPLIN) "
+                           "VALUES (5, 0, 3, 1, 1, 'Weit')"));
+    module->setCurrentRow(module->rowOf({5, 0}));
+    form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
+    EXPECT_EQ(form->grid(Level::Position)->model()->rowCount(), 1);
+    EXPECT_EQ(form->grid(Level::Block)->model()->rowCount(), 1);
+    EXPECT_EQ(form->grid(Level::Detail)->model()->rowCount(), 1);
+}
