@@ -6,34 +6,33 @@
 #include "capture/ResultEntry.h"
 #include "common/CodePage1252.h"
 #include "common/ConsoleOperator.h"
-#include "common/IniFile.h"
 #include "common/Errors.h"
+#include "common/IniFile.h"
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
-#include "ranking/RankingList.h"
 #include "ranking/PrintPreStage.h"
+#include "ranking/RankingList.h"
 #include "ranking/RankingOperations.h"
 #include "reports/Report.h"
 #include "reports/ReportDispatch.h"
 #include "tools/SqlBackup.h"
 
-#include <QGuiApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -42,8 +41,8 @@ class CountingErrorList : public rq::ErrorList
 public:
     void clearLines() override { lines = 0; }
     void appendLine(const QString &) override { ++lines; }
-    void showList() override {}
-    void hideList() override {}
+    void showList() override { }
+    void hideList() override { }
     int lines = 0;
 };
 
@@ -79,14 +78,24 @@ QStringList syntheticV2e(const Options &o, int *refused)
         const bool bad = p % 1000 == 999;
         *refused += bad ? 1 : 0;
         lines << QStringLiteral("2\t%1\t%2\t\t\t%3\t\t\t\t\t%4\t%5\t%6\tTV\tOrt%7\tLeichtathletik\tKategorie %1")
-                     .arg(kat).arg(nr).arg(bad ? 4 : 0).arg(name, first).arg(1950 + p % 60).arg(p % 97);
+                     .arg(kat)
+                     .arg(nr)
+                     .arg(bad ? 4 : 0)
+                     .arg(name, first)
+                     .arg(1950 + p % 60)
+                     .arg(p % 97);
         for (int d = 1; d <= o.disciplines; ++d) {
             const int unit = d % 6;
-            lines << QStringLiteral("1\t%1\t%2\t%3\t%4\t0\t\t\t%5\tDisziplin %3\t%6\t%7\t%8\tTV\tOrt%9\tLeichtathletik\t"
-                                    "Kategorie %1")
-                         .arg(kat).arg(nr).arg(d).arg(unit)
+            lines << QStringLiteral(
+                         "1\t%1\t%2\t%3\t%4\t0\t\t\t%5\tDisziplin %3\t%6\t%7\t%8\tTV\tOrt%9\tLeichtathletik\t"
+                         "Kategorie %1")
+                         .arg(kat)
+                         .arg(nr)
+                         .arg(d)
+                         .arg(unit)
                          .arg(QString::fromLatin1(units[unit]), name, first)
-                         .arg(1950 + p % 60).arg(p % 97);
+                         .arg(1950 + p % 60)
+                         .arg(p % 97);
             *refused += bad ? 1 : 0;  // its participant was refused
         }
     }
@@ -185,7 +194,7 @@ Options parse(const QStringList &args)
     return o;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -207,11 +216,13 @@ int main(int argc, char *argv[])
     const double base = baseline(work, v2e);
     table << Row{QStringLiteral("baseline insert"), v2e.size(), base, peakRssMb(), QStringLiteral("1.00")};
 
-    double seconds = timed([&] { rq::interchange::InterchangeImport(*db, errors).importFile(v2ePath, rq::interchange::Format::V2E); });
+    double seconds = timed(
+        [&] { rq::interchange::InterchangeImport(*db, errors).importFile(v2ePath, rq::interchange::Format::V2E); });
     const qint64 stored = count(*db, "PERSON") + count(*db, "LEISTUNG");
     check(stored == v2e.size() - refused, "V2E-Import: falsche Zeilenzahl");
     check(errors.lines == refused, "V2E-Import: falsche Fehlerzahl");
-    table << Row{QStringLiteral("import v2e"), v2e.size(), seconds, peakRssMb(), QString::number(seconds / base, 'f', 2)};
+    table << Row{QStringLiteral("import v2e"), v2e.size(), seconds, peakRssMb(),
+                 QString::number(seconds / base, 'f', 2)};
 
     // Capture every participant as result entry does, one save per participant.
     rq::IniFile ini(work + QStringLiteral("/Ranquill.ini"));
@@ -261,9 +272,11 @@ int main(int argc, char *argv[])
         }
     });
     check(count(*db, "RANGPOS") == captured, "Generierung: falsche Positionszahl");
-    table << Row{QStringLiteral("generate all lists"), count(*db, "RANGPOS"), seconds, peakRssMb(), QStringLiteral("-")};
-    table << Row{QStringLiteral("generate largest list"), count(*db, "RANGPOS") / std::max<qint64>(1, categories.size()),
-                 slowestGeneration, peakRssMb(), QStringLiteral("-")};
+    table << Row{QStringLiteral("generate all lists"), count(*db, "RANGPOS"), seconds, peakRssMb(),
+                 QStringLiteral("-")};
+    table << Row{QStringLiteral("generate largest list"),
+                 count(*db, "RANGPOS") / std::max<qint64>(1, categories.size()), slowestGeneration, peakRssMb(),
+                 QStringLiteral("-")};
 
     // Ranking, awards and totals on every list.
     double slowestRank = 0;
@@ -281,7 +294,8 @@ int main(int argc, char *argv[])
     });
     check(db->scalar(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE AUSZEICHNUNG = 'Kranz'")).toInt() > 0,
           "Auszeichnungen: keine verteilt");
-    table << Row{QStringLiteral("rank, awards, totals"), count(*db, "RANGPOS"), seconds, peakRssMb(), QStringLiteral("-")};
+    table << Row{QStringLiteral("rank, awards, totals"), count(*db, "RANGPOS"), seconds, peakRssMb(),
+                 QStringLiteral("-")};
     table << Row{QStringLiteral("rank largest list"), count(*db, "RANGPOS") / std::max<qint64>(1, categories.size()),
                  slowestRank, peakRssMb(), QStringLiteral("-")};
 
@@ -321,8 +335,7 @@ int main(int argc, char *argv[])
     check(restoreErrors.lines == 0, "Wiederherstellung: Zeilen abgelehnt");
     check(count(*restored, "PERSON") + count(*restored, "LEISTUNG") == stored, "Wiederherstellung: falsche Zeilenzahl");
     check(count(*restored, "DETAIL") == count(*db, "DETAIL"), "Wiederherstellung: falsche Zahl Details");
-    table << Row{QStringLiteral("restore"), backupLines, seconds, peakRssMb(),
-                 QString::number(seconds / base, 'f', 2)};
+    table << Row{QStringLiteral("restore"), backupLines, seconds, peakRssMb(), QString::number(seconds / base, 'f', 2)};
 
     QTextStream out(stdout);
     out << "operation\trows\tseconds\tpeak_rss_mb\tratio\n";

@@ -1,10 +1,10 @@
 #include "app/AboutBox.h"
 
-#include "widgets/GeometryKeeper.h"
 #include "app/Logo.h"
 #include "common/BuildInfo.h"
 #include "common/IniFile.h"
 #include "common/Numbers.h"
+#include "widgets/GeometryKeeper.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -25,7 +25,7 @@ QLabel *overlayLabel(QWidget *parent, const QString &text, int pixelSize, bool i
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
 }
-} // namespace
+}  // namespace
 
 AboutBox::AboutBox(IniFile &ini, QWidget *parent)
     : QDialog(parent)
@@ -79,8 +79,7 @@ void AboutBox::fillSystemLines()
     const QString os = build::osLine();
     m_os->setToolTip(os);
     m_os->setText(m_os->fontMetrics().elidedText(os, Qt::ElideRight, m_os->width()));
-    m_memory->setText(num::formatGrouped(build::physicalMemoryKb(), num::thousandsSeparator()) +
-                      QStringLiteral(" KB"));
+    m_memory->setText(num::formatGrouped(build::physicalMemoryKb(), num::thousandsSeparator()) + QStringLiteral(" KB"));
 }
 
 void AboutBox::showEvent(QShowEvent *event)
@@ -89,9 +88,21 @@ void AboutBox::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-QString AboutBox::versionText() const { return m_version->text(); }
-QString AboutBox::buildText() const { return m_build->text(); }
-QString AboutBox::osText() const { return m_os->toolTip(); }
-QString AboutBox::memoryText() const { return m_memory->text(); }
+QString AboutBox::versionText() const
+{
+    return m_version->text();
+}
+QString AboutBox::buildText() const
+{
+    return m_build->text();
+}
+QString AboutBox::osText() const
+{
+    return m_os->toolTip();
+}
+QString AboutBox::memoryText() const
+{
+    return m_memory->text();
+}
 
-} // namespace rq
+}  // namespace rq

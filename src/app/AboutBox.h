@@ -36,4 +36,4 @@ private:
     QLabel *m_memory = nullptr;
 };
 
-} // namespace rq
+}  // namespace rq

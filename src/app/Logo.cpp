@@ -35,7 +35,7 @@ void drawPodium(QPainter &p, const QRect &area)
     }
 }
 
-} // namespace
+}  // namespace
 
 QImage logoImage()
 {
@@ -66,4 +66,4 @@ QImage aboutPicture()
     return image;
 }
 
-} // namespace rq
+}  // namespace rq

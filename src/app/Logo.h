@@ -10,4 +10,4 @@ QImage logoImage();
 // The square picture of the about box.
 QImage aboutPicture();
 
-} // namespace rq
+}  // namespace rq

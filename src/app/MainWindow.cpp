@@ -1,11 +1,11 @@
 #include "app/MainWindow.h"
 
-#include "widgets/GeometryKeeper.h"
 #include "app/Logo.h"
-#include "widgets/WidgetOperator.h"
 #include "common/Errors.h"
 #include "common/FloodFill.h"
 #include "common/IniFile.h"
+#include "widgets/GeometryKeeper.h"
+#include "widgets/WidgetOperator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,10 +26,10 @@ const QString kRebuildKey = QStringLiteral("RebuildId");
 
 struct MenuItem
 {
-    QString path;     // submenu captions joined by "/"
+    QString path;  // submenu captions joined by "/"
     Command command;
     QString caption;
-    QString hint;     // "short|long" or one text for both
+    QString hint;  // "short|long" or one text for both
     bool isDefault;
     QStyle::StandardPixmap icon;
 };
@@ -65,8 +65,7 @@ const QList<MenuItem> &menuItems()
         {QStringLiteral("Datei/Exportieren"), Command::ExportE2v, QStringLiteral("E2V Datei exportieren"), QString(),
          false, QStyle::SP_ArrowRight},
         {QStringLiteral("Datei/Importieren"), Command::ImportV2e, QStringLiteral("&V2E Datei importieren"),
-         QStringLiteral("Daten aus Meridor III importieren (VELDOR zu Extern Format)"), false,
-         QStyle::SP_ArrowLeft},
+         QStringLiteral("Daten aus Meridor III importieren (VELDOR zu Extern Format)"), false, QStyle::SP_ArrowLeft},
         {QStringLiteral("Datei/Importieren"), Command::ImportE2v, QStringLiteral("&E2V Datei importieren"),
          QStringLiteral("Extern vorverarbeitete Daten importieren (Extern zu VELDOR format)"), false,
          QStyle::SP_ArrowBack},
@@ -75,13 +74,12 @@ const QList<MenuItem> &menuItems()
         {QStringLiteral("Datei/Importieren"), Command::ImportRankingList, QStringLiteral("&Rangliste importieren"),
          QStringLiteral("Rangliste importieren (im Datenbank-Format, bestehend aus 4 Dateien) "), false,
          QStyle::SP_FileDialogListView},
-        {QStringLiteral("Datei/Importieren"), Command::ImportTextTable,
-         QStringLiteral("Textdatei in Tabelle einlesen"),
+        {QStringLiteral("Datei/Importieren"), Command::ImportTextTable, QStringLiteral("Textdatei in Tabelle einlesen"),
          QStringLiteral("Texttabelle in Datenbank importieren (TAB-getrennt, mit Feldtiteln und Dateiname wie "
                         "Datenbanktabelle)"),
          false, QStyle::SP_FileIcon},
-        {QStringLiteral("Datei"), Command::Quit, QStringLiteral("&Beenden"), QStringLiteral("Ranquill beenden"),
-         false, QStyle::SP_DialogCloseButton},
+        {QStringLiteral("Datei"), Command::Quit, QStringLiteral("&Beenden"), QStringLiteral("Ranquill beenden"), false,
+         QStyle::SP_DialogCloseButton},
         {QStringLiteral("Bearbeiten"), Command::CaptureResults, QStringLiteral("Resultate erfassen "),
          QStringLiteral("Resultate erfassen"), true, QStyle::SP_FileDialogContentsView},
         {QStringLiteral("Bearbeiten"), Command::EditRankingLists, QStringLiteral("&Rangliste bearbeiten"),
@@ -108,7 +106,7 @@ QString shortHint(const QString &hint)
     return bar < 0 ? hint : hint.left(bar);
 }
 
-} // namespace
+}  // namespace
 
 MainWindow::MainWindow(IniFile &ini, QWidget *parent)
     : QMainWindow(parent)
@@ -170,8 +168,7 @@ void MainWindow::buildMenu()
     QHash<QString, QMenu *> menus;
     for (const Submenu &s : submenus()) {
         const qsizetype slash = s.path.lastIndexOf(u'/');
-        QMenu *menu = slash < 0 ? menuBar()->addMenu(s.caption)
-                                : menus.value(s.path.left(slash))->addMenu(s.caption);
+        QMenu *menu = slash < 0 ? menuBar()->addMenu(s.caption) : menus.value(s.path.left(slash))->addMenu(s.caption);
         menu->setToolTipsVisible(true);
         menu->menuAction()->setStatusTip(longHint(s.hint));
         menus.insert(s.path, menu);
@@ -282,4 +279,4 @@ void MainWindow::changeEvent(QEvent *event)
     }
 }
 
-} // namespace rq
+}  // namespace rq

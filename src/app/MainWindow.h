@@ -87,4 +87,4 @@ private:
     QHash<Command, std::function<void()>> m_handlers;
 };
 
-} // namespace rq
+}  // namespace rq

@@ -1,32 +1,32 @@
 #include "app/AboutBox.h"
 #include "app/MainWindow.h"
+#include "capture/FormulaParser.h"
+#include "capture/ListGeneration.h"
+#include "capture/ParticipantData.h"
 #include "common/AppPaths.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/SingleInstance.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
-#include "windows/ResultEntryWindow.h"
-#include "windows/ParticipantSelection.h"
-#include "capture/FormulaParser.h"
-#include "capture/ListGeneration.h"
-#include "windows/LateRegistrationDialog.h"
-#include "capture/ParticipantData.h"
 #include "interchange/E2vExport.h"
 #include "interchange/ImportRemoval.h"
 #include "interchange/InterchangeImport.h"
 #include "ranking/RankingListModels.h"
-#include "windows/RankingListEditor.h"
-#include "windows/QueryEditorWindow.h"
 #include "tools/SqlBackup.h"
+#include "windows/LateRegistrationDialog.h"
+#include "windows/ParticipantSelection.h"
+#include "windows/QueryEditorWindow.h"
+#include "windows/RankingListEditor.h"
+#include "windows/ResultEntryWindow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QScopeGuard>
+#include <QTranslator>
 
 namespace {
 
@@ -45,7 +45,7 @@ public:
     }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {

@@ -29,7 +29,7 @@ bool isConstant(const QString &token)
     return token.size() > 1 || (token.size() == 1 && token.front().isDigit()) || token == QStringLiteral(".");
 }
 
-} // namespace
+}  // namespace
 
 FormulaParser::FormulaParser(Operator &op)
     : m_op(op)
@@ -134,4 +134,4 @@ double FormulaParser::computePoints(IniFile &ini, qint64 disziplinId, const QStr
     return evaluate(l, z).value_or(0.0);
 }
 
-} // namespace rq::capture
+}  // namespace rq::capture

@@ -8,7 +8,7 @@
 namespace rq {
 class IniFile;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::capture {
 
@@ -45,4 +45,4 @@ private:
     QStringList m_tokens;
 };
 
-} // namespace rq::capture
+}  // namespace rq::capture

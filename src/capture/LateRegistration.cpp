@@ -91,15 +91,15 @@ bool LateRegistration::registerParticipant(const Registration &r)
         insert({QStringLiteral("INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, EINHEIT_ID, STATUS_ID, EINHEIT, "
                                "DISZIPLIN, NAME, VORNAME, JAHRGANG, PREFIX, ORT, SPARTE, KATEGORIE, ZEILENTYP_ID, "
                                "IMPORT_ID)"),
-                QStringLiteral("VALUES ("), kat + u',', start + u',', d.value(QStringLiteral("DISZ_ID")).toString() + u',',
-                q(d.value(QStringLiteral("EINHEIT_ID"))), QStringLiteral("'0',"), q(d.value(QStringLiteral("EINHEIT"))),
-                q(d.value(QStringLiteral("DISZIPLIN"))), q(r.name), q(r.vorname), q(r.jahrgang), q(prefix), q(ort),
-                q(d.value(QStringLiteral("SPARTE"))), q(d.value(QStringLiteral("KATEGORIE"))),
-                QStringLiteral("'1','0')")},
+                QStringLiteral("VALUES ("), kat + u',', start + u',',
+                d.value(QStringLiteral("DISZ_ID")).toString() + u',', q(d.value(QStringLiteral("EINHEIT_ID"))),
+                QStringLiteral("'0',"), q(d.value(QStringLiteral("EINHEIT"))), q(d.value(QStringLiteral("DISZIPLIN"))),
+                q(r.name), q(r.vorname), q(r.jahrgang), q(prefix), q(ort), q(d.value(QStringLiteral("SPARTE"))),
+                q(d.value(QStringLiteral("KATEGORIE"))), QStringLiteral("'1','0')")},
                QStringLiteral("Konflikt mit anderen Disziplinen gefunden"));
     }
     transaction.release();
     return true;
 }
 
-} // namespace rq::capture
+}  // namespace rq::capture

@@ -49,4 +49,4 @@ private:
     Operator &m_op;
 };
 
-} // namespace rq::capture
+}  // namespace rq::capture

@@ -18,7 +18,7 @@ QString joined(const QString &a, const QString &b)
     return (a + u' ' + b).trimmed();
 }
 
-} // namespace
+}  // namespace
 
 qint64 blockPosition(qint64 disziplinId)
 {
@@ -61,13 +61,16 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
 
     QSqlQuery header = m_db.exec(QStringLiteral("select * from RANGLISTE where KAT_NR = ? and KLASSE_NR = 0"), {kat});
     if (!header.next()) {
-        m_op.showMessage(MessageKind::Plain, QStringLiteral("Keine Kopfdaten für Rangliste der Kategorie <%1> mit Klasse <0> "
-                                                            "vorhanden").arg(kat));
+        m_op.showMessage(MessageKind::Plain,
+                         QStringLiteral("Keine Kopfdaten für Rangliste der Kategorie <%1> mit Klasse <0> "
+                                        "vorhanden")
+                             .arg(kat));
         return false;
     }
     const int headerKat = header.value(QStringLiteral("KAT_NR")).toInt();
     m_headerCategory = QString::number(headerKat);
-    const int perLine = int(num::parseInteger(header.value(QStringLiteral("DETAILS_PRO_ZEILE")).toString()).value_or(0));
+    const int perLine =
+        int(num::parseInteger(header.value(QStringLiteral("DETAILS_PRO_ZEILE")).toString()).value_or(0));
     header.finish();
 
     db::Savepoint transaction(m_db, QStringLiteral("generate_list"));
@@ -79,9 +82,10 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
     }
 
     enum PersonColumn { KatId, PersId, Rang, Name, Vorname, Jahrgang, Total, AwardId, Remark, Prefix, Ort };
-    QSqlQuery people = m_db.exec(QStringLiteral(
-        "select KAT_ID, PERS_ID, RANG, NAME, VORNAME, JAHRGANG, ZUSATZ1, AUSZEICHNUNG_ID, BEMERKUNG, PREFIX, ORT "
-        "from PERSON where KAT_ID = ? AND STATUS_ID = 1 order by PKT_VAL desc, RANG asc, AUSZEICHNUNG_ID asc"),
+    QSqlQuery people = m_db.exec(
+        QStringLiteral(
+            "select KAT_ID, PERS_ID, RANG, NAME, VORNAME, JAHRGANG, ZUSATZ1, AUSZEICHNUNG_ID, BEMERKUNG, PREFIX, ORT "
+            "from PERSON where KAT_ID = ? AND STATUS_ID = 1 order by PKT_VAL desc, RANG asc, AUSZEICHNUNG_ID asc"),
         {kat});
     const QString positionSql = QStringLiteral(
         "INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, RANG, NAME1, NAME2, JAHRGANG, PUNKTE, AUSZEICHNUNG, "
@@ -89,9 +93,10 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
         "?, ?, ?, ?)");
     const QString blockSql = QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, "
                                             "NAME1) VALUES (?, 0, ?, ?, ?)");
-    const QString detailSql = QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, "
-                                             "DETAILPOS_NR, DISZIPLIN, LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES "
-                                             "(?, 0, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const QString detailSql =
+        QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, "
+                       "DETAILPOS_NR, DISZIPLIN, LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES "
+                       "(?, 0, ?, ?, ?, ?, ?, ?, ?, ?)");
 
     int counter = 1;
     while (people.next()) {
@@ -154,4 +159,4 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
     return true;
 }
 
-} // namespace rq::capture
+}  // namespace rq::capture

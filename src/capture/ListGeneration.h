@@ -57,4 +57,4 @@ private:
     std::optional<QString> m_headerCategory;
 };
 
-} // namespace rq::capture
+}  // namespace rq::capture

@@ -13,9 +13,9 @@ namespace rq::capture {
 namespace {
 
 // Texts joined with a blank; a missing part counts as empty text.
-const QString kCategories = QStringLiteral(
-    "select distinct KAT_ID as KAT_NR, SPARTE as SPARTE_BEZ, KATEGORIE as KAT_BEZ,\n"
-    "coalesce(SPARTE, '') || ' ' || coalesce(KATEGORIE, '') as KAT_STR from Person order by KAT_ID");
+const QString kCategories =
+    QStringLiteral("select distinct KAT_ID as KAT_NR, SPARTE as SPARTE_BEZ, KATEGORIE as KAT_BEZ,\n"
+                   "coalesce(SPARTE, '') || ' ' || coalesce(KATEGORIE, '') as KAT_STR from Person order by KAT_ID");
 const QString kPersons = QStringLiteral(
     "select distinct KAT_ID as KAT_NR, PERS_ID as START_NR,\n"
     "CAST(KAT_ID as VARCHAR(10)) || '-' || CAST(PERS_ID as VARCHAR(10)) as IDENT,\n"
@@ -44,7 +44,7 @@ void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVa
         model.fetchMore();
 }
 
-} // namespace
+}  // namespace
 
 ParticipantData::ParticipantData(db::Database &db)
     : m_db(db)
@@ -119,4 +119,4 @@ QString ParticipantData::statusCount(int kat, const QString &categoryText) const
     return text;
 }
 
-} // namespace rq::capture
+}  // namespace rq::capture

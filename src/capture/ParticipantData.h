@@ -55,4 +55,4 @@ private:
     std::unique_ptr<QSqlQueryModel> m_ordered;
 };
 
-} // namespace rq::capture
+}  // namespace rq::capture

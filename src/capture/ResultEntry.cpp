@@ -27,7 +27,7 @@ QVariant textOrNull(const QString &text)
     return t.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(t);
 }
 
-} // namespace
+}  // namespace
 
 ResultEntry::ResultEntry(db::Database &db, Operator &op, IniFile &ini, FormulaParser &parser)
     : m_db(db)
@@ -158,10 +158,11 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
     bool missing = false;
     for (const DisciplineRow &r : m_rows) {
         const bool hasPerformance = !r.performance.trimmed().isEmpty();
-        const int changed = m_db.execute(QStringLiteral("UPDATE LEISTUNG SET ZUSATZ1 = ?, ZUSATZ2 = ?, ZUSATZ3 = ?, STATUS_ID = ? "
-                                               "WHERE KAT_ID = ? AND PERS_ID = ? AND DISZ_ID = ?"),
-                                {textOrNull(r.performance), textOrNull(r.additional), textOrNull(r.points),
-                                 hasPerformance ? 1 : 0, m_kat, m_startNr, r.disziplinId});
+        const int changed =
+            m_db.execute(QStringLiteral("UPDATE LEISTUNG SET ZUSATZ1 = ?, ZUSATZ2 = ?, ZUSATZ3 = ?, STATUS_ID = ? "
+                                        "WHERE KAT_ID = ? AND PERS_ID = ? AND DISZ_ID = ?"),
+                         {textOrNull(r.performance), textOrNull(r.additional), textOrNull(r.points),
+                          hasPerformance ? 1 : 0, m_kat, m_startNr, r.disziplinId});
         missing |= changed == 0;
     }
 
@@ -193,14 +194,15 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
             m_op.warn(warning);
         return QVariant(QMetaType(QMetaType::QString));
     };
-    const QVariant award = wholeOrNull(fields.auszeichnung, QStringLiteral("Ungültiger Wert in Auszeichnungs ID wird nicht gespeichert"));
+    const QVariant award =
+        wholeOrNull(fields.auszeichnung, QStringLiteral("Ungültiger Wert in Auszeichnungs ID wird nicht gespeichert"));
     const QVariant rank = wholeOrNull(fields.rang, QStringLiteral("Ungültiger Wert in Rang wird nicht gespeichert"));
     const QString personSql = QStringLiteral(
         "UPDATE PERSON SET ZUSATZ1 = ?, STATUS_ID = ?, AUSZEICHNUNG_ID = ?, RANG = ?, PKT_VAL = ?, NAME = ?, "
         "JAHRGANG = ?, VORNAME = ?, BEMERKUNG = ? WHERE KAT_ID = ? AND PERS_ID = ?");
     try {
         m_db.execute(personSql, {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname,
-                              fields.bemerkung, m_kat, m_startNr});
+                                 fields.bemerkung, m_kat, m_startNr});
     } catch (const EngineError &) {
         m_op.error(personSql);
         throw;
@@ -213,4 +215,4 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
     return Saved::Yes;
 }
 
-} // namespace rq::capture
+}  // namespace rq::capture

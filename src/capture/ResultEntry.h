@@ -8,7 +8,7 @@
 namespace rq {
 class IniFile;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::db {
 class Database;
@@ -22,12 +22,12 @@ class FormulaParser;
 struct DisciplineRow
 {
     qint64 disziplinId = 0;
-    QString ident;       // "Formel": the discipline's identifier as text
+    QString ident;  // "Formel": the discipline's identifier as text
     QString disziplin;
     int unit = 0;
-    QString performance; // "Leistung"
+    QString performance;  // "Leistung"
     QString additional;  // "Zusatzwert"
-    QString points;      // "Punkte"
+    QString points;  // "Punkte"
 };
 
 // The participant's own fields as the window edits them.
@@ -101,4 +101,4 @@ private:
     QList<DisciplineRow> m_rows;
 };
 
-} // namespace rq::capture
+}  // namespace rq::capture

@@ -33,7 +33,7 @@ qint32 wholeNumber(const QString &text)
     return qint32(*v);
 }
 
-} // namespace
+}  // namespace
 
 QString unitWord(int unit)
 {
@@ -109,4 +109,4 @@ bool acceptableEntry(const QString &text)
     return text.isEmpty() || text == QStringLiteral("-") || num::parseDecimal(text).has_value();
 }
 
-} // namespace rq::capture
+}  // namespace rq::capture

@@ -33,4 +33,4 @@ std::optional<QString> validateRow(const QString &performance, const QString &ad
 // A text an entry cell accepts while typing: empty, a lone "-", or a number.
 bool acceptableEntry(const QString &text);
 
-} // namespace rq::capture
+}  // namespace rq::capture

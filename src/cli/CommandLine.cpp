@@ -28,8 +28,9 @@ namespace rq::cli {
 namespace {
 
 // Options that take no value.
-const QStringList kFlags = {QStringLiteral("--average"), QStringLiteral("--ascending"), QStringLiteral("--age"),
-                            QStringLiteral("--count"),   QStringLiteral("--no-rules"),  QStringLiteral("--points-hidden")};
+const QStringList kFlags = {QStringLiteral("--average"),  QStringLiteral("--ascending"),
+                            QStringLiteral("--age"),      QStringLiteral("--count"),
+                            QStringLiteral("--no-rules"), QStringLiteral("--points-hidden")};
 
 void out(const QString &line)
 {
@@ -52,7 +53,7 @@ ranking::PointsTotal totalOf(const Arguments &a)
     return a.has(QStringLiteral("--average")) ? ranking::PointsTotal::Average : ranking::PointsTotal::Sum;
 }
 
-} // namespace
+}  // namespace
 
 Arguments::Arguments(const QStringList &words, const QStringList &flags)
 {
@@ -321,4 +322,4 @@ bool CommandLine::prestageText(const Arguments &a)
     return true;
 }
 
-} // namespace rq::cli
+}  // namespace rq::cli

@@ -8,7 +8,7 @@ namespace rq {
 class ConsoleErrorList;
 class ConsoleOperator;
 class IniFile;
-}
+}  // namespace rq
 
 namespace rq::db {
 class Database;
@@ -92,4 +92,4 @@ private:
     ConsoleErrorList &m_errors;
 };
 
-} // namespace rq::cli
+}  // namespace rq::cli

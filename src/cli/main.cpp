@@ -19,12 +19,14 @@ using namespace rq;
 int main(int argc, char *argv[])
 {
     // A GUI application object without a window: the PDF writer needs fonts.
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     QStringList words = app.arguments().mid(1);
     QString dataDirectory;
     QString iniPath;
-    while (!words.isEmpty() && (words.first() == QStringLiteral("--data") || words.first() == QStringLiteral("--ini"))) {
+    while (!words.isEmpty() &&
+           (words.first() == QStringLiteral("--data") || words.first() == QStringLiteral("--ini"))) {
         if (words.size() < 2) {
             std::fputs(cli::CommandLine::usage(), stderr);
             return 2;

@@ -15,7 +15,7 @@ QString withSlash(QString dir)
     return dir;
 }
 
-} // namespace
+}  // namespace
 
 AppPaths AppPaths::detect()
 {
@@ -25,22 +25,20 @@ AppPaths AppPaths::detect()
 AppPaths AppPaths::forProgramDirectory(const QString &programDirectory)
 {
     AppPaths paths;
-    const QString configBase =
-        withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
-        QStringLiteral("Ranquill/");
+    const QString configBase = withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
+                               QStringLiteral("Ranquill/");
     const QFileInfo program(programDirectory);
     if (program.isDir() && program.isWritable()) {
         paths.settingsFile = withSlash(programDirectory) + QStringLiteral("Ranquill.ini");
         paths.baseDirectory = withSlash(programDirectory);
     } else {
         paths.settingsFile = configBase + QStringLiteral("Ranquill.ini");
-        paths.baseDirectory =
-            withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
-            QStringLiteral("Ranquill/");
+        paths.baseDirectory = withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+                              QStringLiteral("Ranquill/");
         QDir().mkpath(configBase);
     }
     paths.aliasFile = configBase + QStringLiteral("RANBASE.cfg");
     return paths;
 }
 
-} // namespace rq
+}  // namespace rq

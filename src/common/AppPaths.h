@@ -9,9 +9,9 @@ namespace rq {
 // and data in $XDG_DATA_HOME/Ranquill/. Computed once at start-up.
 struct AppPaths
 {
-    QString settingsFile;   // ".../Ranquill.ini"
+    QString settingsFile;  // ".../Ranquill.ini"
     QString baseDirectory;  // holds "Daten" and "PDF-Temp"; ends with "/"
-    QString aliasFile;      // the engine configuration holding the alias RANBASE
+    QString aliasFile;  // the engine configuration holding the alias RANBASE
 
     // The paths for the running executable.
     static AppPaths detect();
@@ -22,4 +22,4 @@ struct AppPaths
     QString defaultPdfDirectory() const { return baseDirectory + QStringLiteral("PDF-Temp/"); }
 };
 
-} // namespace rq
+}  // namespace rq

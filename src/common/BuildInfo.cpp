@@ -49,4 +49,4 @@ qint64 physicalMemoryKb()
     return qint64(pages) * qint64(pageSize) / 1024;
 }
 
-} // namespace rq::build
+}  // namespace rq::build

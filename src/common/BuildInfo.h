@@ -7,7 +7,7 @@
 namespace rq::build {
 
 QString productVersion();  // the project version, "0.1.0"
-QString fileVersion();     // version and git revision, "0.1.0+1a2b3c4"
+QString fileVersion();  // version and git revision, "0.1.0+1a2b3c4"
 
 // The operating-system line in the shape "%s %d.%d (Build %d: %s)": kernel name,
 // kernel major and minor version, the kernel's patch level as build, and the
@@ -20,4 +20,4 @@ QString osLine(const QString &kernelName, const QString &kernelRelease, const QS
 // Total physical memory in kilobytes (bytes / 1024, rounded down).
 qint64 physicalMemoryKb();
 
-} // namespace rq::build
+}  // namespace rq::build

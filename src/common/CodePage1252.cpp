@@ -13,11 +13,10 @@ namespace {
 
 // 0x80..0x9F; the five unassigned bytes map to the C1 control of the same value,
 // as Windows does, so that every byte survives a round trip.
-constexpr std::array<char16_t, 32> kHighTable = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kHighTable = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char encodeChar(char16_t c)
 {
@@ -30,7 +29,7 @@ char encodeChar(char16_t c)
     return '?';
 }
 
-} // namespace
+}  // namespace
 
 QString decode(const QByteArray &bytes)
 {
@@ -82,8 +81,7 @@ QStringList readLines(const QString &path)
         throw FileError(QStringLiteral("%1 ist ein Verzeichnis und keine Datei").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden: %2")
-                            .arg(path, file.errorString()));
+        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden: %2").arg(path, file.errorString()));
     return splitLines(decode(file.readAll()));
 }
 
@@ -136,8 +134,7 @@ void writeLines(const QString &path, const QStringList &lines)
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2")
-                            .arg(path, file.errorString()));
+        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
 }
 
-} // namespace rq::cp1252
+}  // namespace rq::cp1252

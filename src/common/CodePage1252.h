@@ -30,4 +30,4 @@ void forEachLine(const QString &path, const std::function<void(const QString &)>
 // because the content goes to a temporary file that replaces the target at the end.
 void writeLines(const QString &path, const QStringList &lines);
 
-} // namespace rq::cp1252
+}  // namespace rq::cp1252

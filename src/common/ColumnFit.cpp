@@ -27,4 +27,4 @@ QList<int> fitLastColumn(const QList<int> &widths, int usable, int &narrowestLas
     return fitted;
 }
 
-} // namespace rq::columns
+}  // namespace rq::columns

@@ -15,4 +15,4 @@ QList<int> fitProportional(const QList<int> &widths, int usable);
 // column's width before fitting when that is narrower.
 QList<int> fitLastColumn(const QList<int> &widths, int usable, int &narrowestLast);
 
-} // namespace rq::columns
+}  // namespace rq::columns

@@ -12,7 +12,7 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-} // namespace
+}  // namespace
 
 void ConsoleOperator::showMessage(MessageKind kind, const QString &text)
 {
@@ -65,4 +65,4 @@ void ConsoleErrorList::appendLine(const QString &line)
     printLine(stdout, line);
 }
 
-} // namespace rq
+}  // namespace rq

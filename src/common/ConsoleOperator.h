@@ -27,10 +27,10 @@ public:
 class ConsoleErrorList : public ErrorList
 {
 public:
-    void clearLines() override {}
+    void clearLines() override { }
     void appendLine(const QString &line) override;
-    void showList() override {}
-    void hideList() override {}
+    void showList() override { }
+    void hideList() override { }
 };
 
-} // namespace rq
+}  // namespace rq

@@ -56,4 +56,4 @@ bool runGuarded(Operator &op, const std::function<void()> &handler)
     return false;
 }
 
-} // namespace rq
+}  // namespace rq

@@ -59,4 +59,4 @@ void showGeneralError(Operator &op, const std::exception &error);
 // general error display. Returns false when the handler ended with an error.
 bool runGuarded(Operator &op, const std::function<void()> &handler);
 
-} // namespace rq
+}  // namespace rq

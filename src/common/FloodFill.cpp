@@ -47,4 +47,4 @@ void floodFill(QImage &image, const QPoint &start, const QColor &colour)
     }
 }
 
-} // namespace rq
+}  // namespace rq

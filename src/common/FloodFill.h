@@ -10,4 +10,4 @@ namespace rq {
 // `colour`. Does nothing when `start` is outside the image.
 void floodFill(QImage &image, const QPoint &start, const QColor &colour);
 
-} // namespace rq
+}  // namespace rq

@@ -7,7 +7,6 @@
 #include <QFile>
 
 #include <limits>
-
 #include <sys/stat.h>
 
 namespace rq {
@@ -41,7 +40,7 @@ QString unquote(const QString &value)
     return value;
 }
 
-} // namespace
+}  // namespace
 
 IniFile::IniFile(QString path)
     : m_path(std::move(path))
@@ -50,7 +49,9 @@ IniFile::IniFile(QString path)
 
 std::optional<IniFile::Stamp> IniFile::stamp(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
     return Stamp{qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec), qint64(st.st_size)};
@@ -71,8 +72,7 @@ QStringList IniFile::load() const
     return m_lines;
 }
 
-qsizetype IniFile::findKey(const QStringList &lines, const QString &section, const QString &key,
-                           qsizetype *sectionEnd)
+qsizetype IniFile::findKey(const QStringList &lines, const QString &section, const QString &key, qsizetype *sectionEnd)
 {
     bool inSection = false;
     qsizetype found = -1;
@@ -100,8 +100,7 @@ qsizetype IniFile::findKey(const QStringList &lines, const QString &section, con
     return found;
 }
 
-QString IniFile::readString(const QString &section, const QString &key,
-                            const QString &defaultValue) const
+QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
 {
     const QStringList lines = load();
     const qsizetype i = findKey(lines, section, key, nullptr);
@@ -151,4 +150,4 @@ bool IniFile::writeInt(const QString &section, const QString &key, int value)
     return writeString(section, key, QString::number(value));
 }
 
-} // namespace rq
+}  // namespace rq

@@ -20,8 +20,7 @@ public:
     const QString &path() const { return m_path; }
 
     // The value, or `defaultValue` when the file or the key is missing.
-    QString readString(const QString &section, const QString &key,
-                       const QString &defaultValue = QString()) const;
+    QString readString(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
     // A value that is not a whole number reads as `defaultValue`.
     int readInt(const QString &section, const QString &key, int defaultValue) const;
     bool contains(const QString &section, const QString &key) const;
@@ -53,4 +52,4 @@ private:
     mutable Stamp m_stamp;
 };
 
-} // namespace rq
+}  // namespace rq

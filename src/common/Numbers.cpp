@@ -103,7 +103,7 @@ bool allZero(const QString &digits)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<qint64> parseInteger(const QString &text)
 {
@@ -177,7 +177,7 @@ qsizetype skipBlanks(const QString &t)
     return i;
 }
 
-} // namespace
+}  // namespace
 
 double leadingReal(const QString &text)
 {
@@ -300,4 +300,4 @@ double roundHalfAway(double value)
     return std::round(value);
 }
 
-} // namespace rq::num
+}  // namespace rq::num

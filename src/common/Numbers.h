@@ -49,4 +49,4 @@ double roundHalfEven(double value);
 // Round half away from zero: 2.5 → 3, -2.5 → -3.
 double roundHalfAway(double value);
 
-} // namespace rq::num
+}  // namespace rq::num

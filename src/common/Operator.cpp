@@ -68,4 +68,4 @@ bool Operator::confirm(const QString &text)
     return ask(text, {Button::Yes, Button::No}) == Button::Yes;
 }
 
-} // namespace rq
+}  // namespace rq

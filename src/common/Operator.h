@@ -52,8 +52,7 @@ public:
     virtual std::optional<QString> chooseOpenFile(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> chooseSaveFile(const FileDialogRequest &request) = 0;
     // One line of text, or nothing when cancelled.
-    virtual std::optional<QString> askText(const QString &title, const QString &prompt,
-                                           const QString &defaultText) = 0;
+    virtual std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) = 0;
     // The hourglass while the returned object lives.
     virtual std::unique_ptr<struct WaitCursor> waitCursor() = 0;
 
@@ -80,4 +79,4 @@ public:
     virtual void hideList() = 0;
 };
 
-} // namespace rq
+}  // namespace rq

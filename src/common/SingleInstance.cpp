@@ -4,8 +4,9 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include <fcntl.h>
 #include <sys/file.h>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace rq {
@@ -53,4 +54,4 @@ void SingleInstance::release()
     }
 }
 
-} // namespace rq
+}  // namespace rq

@@ -30,4 +30,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace rq
+}  // namespace rq

@@ -13,4 +13,4 @@ QString trimControl(const QString &text)
     return text.mid(start, end - start);
 }
 
-} // namespace rq
+}  // namespace rq

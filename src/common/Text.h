@@ -8,4 +8,4 @@ namespace rq {
 // as the file formats and the formula texts trim their values.
 QString trimControl(const QString &text);
 
-} // namespace rq
+}  // namespace rq

@@ -7,8 +7,8 @@ namespace {
 const QString kWindows = QStringLiteral("Windows");
 }
 
-WindowGeometry readWindowGeometry(const IniFile &ini, const QString &name, QSize design,
-                                  QSize screen, GeometryKeys keys)
+WindowGeometry readWindowGeometry(const IniFile &ini, const QString &name, QSize design, QSize screen,
+                                  GeometryKeys keys)
 {
     WindowGeometry g;
     g.height = design.height();
@@ -42,4 +42,4 @@ bool writeWindowGeometry(IniFile &ini, const QString &name, const WindowGeometry
     return ok;
 }
 
-} // namespace rq
+}  // namespace rq

@@ -24,14 +24,13 @@ struct WindowGeometry
 // Reads name + "Top", "Left", "Height", "Width", "WindowState" of section "Windows".
 // Defaults: centred on `screen` ((screen − design) / 2, rounded toward zero) in the
 // design size; keys the window does not store always take their default.
-WindowGeometry readWindowGeometry(const IniFile &ini, const QString &name, QSize design,
-                                  QSize screen, GeometryKeys keys);
+WindowGeometry readWindowGeometry(const IniFile &ini, const QString &name, QSize design, QSize screen,
+                                  GeometryKeys keys);
 
 // Writes the keys at close. A maximised window with all five keys writes only
 // WindowState = 1, so its last normal geometry stays in the file; otherwise
 // WindowState = 0 (where stored) and then Top, Left, Height, Width.
 // Returns false when the file cannot be written.
-bool writeWindowGeometry(IniFile &ini, const QString &name, const WindowGeometry &geometry,
-                         GeometryKeys keys);
+bool writeWindowGeometry(IniFile &ini, const QString &name, const WindowGeometry &geometry, GeometryKeys keys);
 
-} // namespace rq
+}  // namespace rq

@@ -10,7 +10,7 @@ namespace {
 
 QAtomicInt s_connectionCounter;
 
-} // namespace
+}  // namespace
 
 QString Database::fileIn(const QString &dataDirectory)
 {
@@ -176,4 +176,4 @@ void Savepoint::release()
     m_done = true;
 }
 
-} // namespace rq::db
+}  // namespace rq::db

@@ -80,4 +80,4 @@ private:
     bool m_done = false;
 };
 
-} // namespace rq::db
+}  // namespace rq::db

@@ -107,7 +107,7 @@ QString constraintName(const ForeignKey &key)
     return key.table + u'_' + key.master;
 }
 
-} // namespace
+}  // namespace
 
 DatabaseSetup::DatabaseSetup(Operator &op, ErrorList &errors)
     : m_op(op)
@@ -174,7 +174,8 @@ std::unique_ptr<Database> DatabaseSetup::openDatabase(const QString &dataDirecto
     db.reset();
     const QString aside = path + QStringLiteral(".defekt-") + stamp();
     if (!QFile::rename(path, aside))
-        throw Error(QStringLiteral("Die Datenbankdatei %1 ist beschädigt und kann nicht beiseitegelegt werden").arg(path));
+        throw Error(
+            QStringLiteral("Die Datenbankdatei %1 ist beschädigt und kann nicht beiseitegelegt werden").arg(path));
     for (const char *suffix : {"-wal", "-shm"}) {
         const QString extra = path + QLatin1String(suffix);
         if (QFileInfo::exists(extra))
@@ -287,7 +288,8 @@ void DatabaseSetup::ensureConstraints(Database &db)
             db.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
         }
         // Rows that break the rule: the engine refuses the rule, and the setup ends here.
-        const QVariant orphans = db.scalar(QStringLiteral("SELECT count(*) FROM pragma_foreign_key_check(?)"), {c.table});
+        const QVariant orphans =
+            db.scalar(QStringLiteral("SELECT count(*) FROM pragma_foreign_key_check(?)"), {c.table});
         if (orphans.toInt() > 0)
             throw Error(QStringLiteral("Die Regel %1 kann nicht hinzugefügt werden: %2 Zeilen von %3 haben keinen "
                                        "Datensatz in %4")
@@ -316,8 +318,7 @@ QStringList DatabaseSetup::constraintListing(Database &db, const TableDef &table
         const TableDef *other = findTable(dependent ? key.master : key.table);
         const TableDef *masterDef = findTable(key.master);
         const TableDef *dependentDef = findTable(key.table);
-        lines << QStringLiteral("RI Number: %1").arg(++number)
-              << QStringLiteral("RI Name: ") + constraintName(key)
+        lines << QStringLiteral("RI Number: %1").arg(++number) << QStringLiteral("RI Name: ") + constraintName(key)
               << (dependent ? QStringLiteral("RI Type: DEPENDENT") : QStringLiteral("RI Type: MASTER"))
               << QStringLiteral("RI Other Table Name: ") + (other ? other->fileName : key.master)
               << QStringLiteral("RI Modify Qualifier: ") + ruleWord(key.onUpdate)
@@ -331,4 +332,4 @@ QStringList DatabaseSetup::constraintListing(Database &db, const TableDef &table
     return lines;
 }
 
-} // namespace rq::db
+}  // namespace rq::db

@@ -9,7 +9,7 @@
 namespace rq {
 class ErrorList;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::db {
 
@@ -41,8 +41,7 @@ public:
     // operator and end the setup; the database is returned open whenever the
     // file could be opened (nullptr otherwise). `offerRestore` runs after
     // tables were created.
-    std::unique_ptr<Database> run(const QString &dataDirectory, int rebuildId,
-                                  const RestoreOffer &offerRestore);
+    std::unique_ptr<Database> run(const QString &dataDirectory, int rebuildId, const RestoreOffer &offerRestore);
 
     // The steps of run() on an open database; they throw instead of showing.
     // Returns true when a table was created.
@@ -66,4 +65,4 @@ private:
     QStringList m_keptAside;
 };
 
-} // namespace rq::db
+}  // namespace rq::db

@@ -217,7 +217,7 @@ bool isTextOperandAfter(const QList<Token> &tokens, qsizetype i)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 QString translateLegacySql(const QString &sql)
 {
@@ -250,4 +250,4 @@ QString translateLegacySql(const QString &sql)
     return out;
 }
 
-} // namespace rq::db
+}  // namespace rq::db

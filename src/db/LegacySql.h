@@ -15,4 +15,4 @@ namespace rq::db {
 // ".", stays an identifier.
 QString translateLegacySql(const QString &sql);
 
-} // namespace rq::db
+}  // namespace rq::db

@@ -67,4 +67,4 @@ QString withValuesWrittenIn(const QString &sql, const QVariantList &values)
     return out;
 }
 
-} // namespace rq::db
+}  // namespace rq::db

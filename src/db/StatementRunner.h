@@ -41,4 +41,4 @@ QString withValuesWrittenIn(const QString &sql, const QVariantList &values);
 // One value as a literal of the statement text (see withValuesWrittenIn).
 QString literal(const QVariant &value);
 
-} // namespace rq::db
+}  // namespace rq::db

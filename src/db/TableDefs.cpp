@@ -32,12 +32,13 @@ QStringList keys(std::initializer_list<const char *> names)
 TableDef person()
 {
     TableDef t{QStringLiteral("PERSON"), QStringLiteral("PERSON.db"), {}, {}, {}};
-    t.fields = {integer("KAT_ID", true), integer("PERS_ID", true), integer("RANG"),
-                text("BEMERKUNG", 40), integer("STATUS_ID", true)};
-    t.fields += texts({"PUNKTE", "AUSZEICHNUNG_ID", "TEAM_ID", "TEAM", "NAME", "VORNAME", "JAHRGANG",
-                       "PREFIX", "ORT", "SPARTE", "KATEGORIE", "ZUSATZ1", "ZUSATZ2", "ZUSATZ3", "ZUSATZ4"},
+    t.fields = {integer("KAT_ID", true), integer("PERS_ID", true), integer("RANG"), text("BEMERKUNG", 40),
+                integer("STATUS_ID", true)};
+    t.fields += texts({"PUNKTE", "AUSZEICHNUNG_ID", "TEAM_ID", "TEAM", "NAME", "VORNAME", "JAHRGANG", "PREFIX", "ORT",
+                       "SPARTE", "KATEGORIE", "ZUSATZ1", "ZUSATZ2", "ZUSATZ3", "ZUSATZ4"},
                       40);
-    t.fields += {integer("IMPORT_ID", true), integer("ZEILENTYP_ID", true),
+    t.fields += {integer("IMPORT_ID", true),
+                 integer("ZEILENTYP_ID", true),
                  {QStringLiteral("PKT_VAL"), FieldType::Float, 0, false}};
     t.primaryKey = {QStringLiteral("PersonTableIndex1"), keys({"KAT_ID", "PERS_ID"}), true};
     t.indexes = {{QStringLiteral("PersonName"), keys({"NAME", "VORNAME"}), false},
@@ -48,10 +49,10 @@ TableDef person()
 TableDef leistung()
 {
     TableDef t{QStringLiteral("LEISTUNG"), QStringLiteral("LEISTUNG.db"), {}, {}, {}};
-    t.fields = {integer("KAT_ID", true), integer("PERS_ID", true), integer("DISZ_ID", true),
-                integer("EINHEIT_ID"), integer("STATUS_ID", true)};
-    t.fields += texts({"PUNKTE", "LEISTUNG", "EINHEIT", "DISZIPLIN", "NAME", "VORNAME", "JAHRGANG",
-                       "PREFIX", "ORT", "SPARTE", "KATEGORIE", "ZUSATZ1", "ZUSATZ2", "ZUSATZ3", "ZUSATZ4"},
+    t.fields = {integer("KAT_ID", true), integer("PERS_ID", true), integer("DISZ_ID", true), integer("EINHEIT_ID"),
+                integer("STATUS_ID", true)};
+    t.fields += texts({"PUNKTE", "LEISTUNG", "EINHEIT", "DISZIPLIN", "NAME", "VORNAME", "JAHRGANG", "PREFIX", "ORT",
+                       "SPARTE", "KATEGORIE", "ZUSATZ1", "ZUSATZ2", "ZUSATZ3", "ZUSATZ4"},
                       40);
     t.fields += {integer("IMPORT_ID", true), integer("ZEILENTYP_ID", true)};
     t.primaryKey = {QStringLiteral("LeistungTableIndex1"), keys({"KAT_ID", "PERS_ID", "DISZ_ID"}), true};
@@ -62,8 +63,11 @@ TableDef leistung()
 TableDef import()
 {
     TableDef t{QStringLiteral("IMPORT"), QStringLiteral("IMPORT.db"), {}, {}, {}};
-    t.fields = {{QStringLiteral("IMPORT_ID"), FieldType::AutoInc, 0, true}, text("QUELLE", 40),
-                text("PFAD", 255), text("FILENAME", 255), text("STATUS", 40)};
+    t.fields = {{QStringLiteral("IMPORT_ID"), FieldType::AutoInc, 0, true},
+                text("QUELLE", 40),
+                text("PFAD", 255),
+                text("FILENAME", 255),
+                text("STATUS", 40)};
     t.primaryKey = {QStringLiteral("ImportTableIndex1"), keys({"IMPORT_ID"}), true};
     return t;
 }
@@ -71,9 +75,11 @@ TableDef import()
 TableDef detailBlock()
 {
     TableDef t{QStringLiteral("DETAILBLOCK"), QStringLiteral("DETAILBLOCK.DB"), {}, {}, {}};
-    t.fields = {integer("KAT_NR", true), integer("KLASSE_NR", true), integer("RANGPOS_NR", true),
-                integer("DETAILBLOCK_NR", true), text("NAME1", 40), text("NAME2", 40),
-                text("JAHRGANG", 20), text("PUNKTE", 40), text("BEMERKUNGEN", 40)};
+    t.fields = {integer("KAT_NR", true),     integer("KLASSE_NR", true),
+                integer("RANGPOS_NR", true), integer("DETAILBLOCK_NR", true),
+                text("NAME1", 40),           text("NAME2", 40),
+                text("JAHRGANG", 20),        text("PUNKTE", 40),
+                text("BEMERKUNGEN", 40)};
     t.primaryKey = {QStringLiteral("DetailBlockTableIndex1"),
                     keys({"KAT_NR", "KLASSE_NR", "RANGPOS_NR", "DETAILBLOCK_NR"}), true};
     return t;
@@ -84,13 +90,13 @@ TableDef rangliste()
     TableDef t{QStringLiteral("RANGLISTE"), QStringLiteral("RANGLISTE.DB"), {}, {}, {}};
     t.fields = {integer("KAT_NR", true), integer("KLASSE_NR", true)};
     t.fields += texts({"SPARTE_D", "SPARTE_F", "KATEGORIE_D", "KATEGORIE_F", "KLASSE_D", "KLASSE_F"}, 70);
-    t.fields += texts({"RANG_TITEL", "NAME1_TITEL", "NAME2_TITEL", "JAHRGANG_TITEL", "VEREIN_TITEL",
-                       "KANTON_TITEL", "PUNKTE_TITEL", "AUSZEICHNUNGS_TITEL"},
+    t.fields += texts({"RANG_TITEL", "NAME1_TITEL", "NAME2_TITEL", "JAHRGANG_TITEL", "VEREIN_TITEL", "KANTON_TITEL",
+                       "PUNKTE_TITEL", "AUSZEICHNUNGS_TITEL"},
                       40);
     for (int i = 1; i <= 15; ++i)
         t.fields.append({QStringLiteral("DETAIL%1_TITEL").arg(i), FieldType::Text, 40, false});
-    t.fields += {text("DETAILS_PRO_ZEILE", 20), text("LAYOUT", 20), text("HERKUNFT", 70),
-                 text("VERSION", 20), text("DATUM", 20)};
+    t.fields += {text("DETAILS_PRO_ZEILE", 20), text("LAYOUT", 20), text("HERKUNFT", 70), text("VERSION", 20),
+                 text("DATUM", 20)};
     t.primaryKey = {QStringLiteral("RanglisteTableIndex1"), keys({"KAT_NR", "KLASSE_NR"}), true};
     return t;
 }
@@ -99,10 +105,11 @@ TableDef rangpos()
 {
     TableDef t{QStringLiteral("RANGPOS"), QStringLiteral("RANGPOS.DB"), {}, {}, {}};
     t.fields = {integer("KAT_NR", true), integer("KLASSE_NR", true), integer("RANGPOS_NR", true),
-                text("RANG", 40), text("NAME1", 40), text("NAME2", 40), text("JAHRGANG", 20),
-                text("VEREIN", 70), text("KANTON", 40), text("PUNKTE", 40), text("AUSZEICHNUNG", 20),
-                text("BEMERKUNGEN", 40), text("VEREIN_ID", 40), text("VERBAND_NR", 20),
-                text("PREFIX", 40), text("ORT", 40), text("ZUSATZ", 40)};
+                text("RANG", 40),        text("NAME1", 40),          text("NAME2", 40),
+                text("JAHRGANG", 20),    text("VEREIN", 70),         text("KANTON", 40),
+                text("PUNKTE", 40),      text("AUSZEICHNUNG", 20),   text("BEMERKUNGEN", 40),
+                text("VEREIN_ID", 40),   text("VERBAND_NR", 20),     text("PREFIX", 40),
+                text("ORT", 40),         text("ZUSATZ", 40)};
     t.primaryKey = {QStringLiteral("RangPosTableIndex1"), keys({"KAT_NR", "KLASSE_NR", "RANGPOS_NR"}), true};
     return t;
 }
@@ -121,9 +128,11 @@ TableDef detail()
 TableDef detailLine()
 {
     TableDef t{QStringLiteral("DETAILLINE"), QStringLiteral("DETAILLINE.DB"), {}, {}, {}};
-    t.fields = {integer("KAT_NR", true), integer("KLASSE_NR", true), integer("RANGPOS_NR", true),
-                integer("DETAILBLOCK_NR", true), text("NAME1", 40), text("NAME2", 40),
-                text("JAHRGANG", 20), text("PUNKTE", 40), text("BEMERKUNGEN", 40)};
+    t.fields = {integer("KAT_NR", true),     integer("KLASSE_NR", true),
+                integer("RANGPOS_NR", true), integer("DETAILBLOCK_NR", true),
+                text("NAME1", 40),           text("NAME2", 40),
+                text("JAHRGANG", 20),        text("PUNKTE", 40),
+                text("BEMERKUNGEN", 40)};
     for (int n = 1; n <= 20; ++n) {
         for (const char *part : {"DISZIPLIN", "LEISTUNG", "ZUSATZWERT", "ANZAHL", "PUNKTE", "DETAILTEXT"})
             t.fields.append({QString::fromLatin1(part) + QString::number(n), FieldType::Text, 40, false});
@@ -144,8 +153,8 @@ TableDef persVerein()
 TableDef verein()
 {
     TableDef t{QStringLiteral("VEREIN"), QStringLiteral("VEREIN.db"), {}, {}, {}};
-    t.fields = {integer("VEREIN_ID", true), text("PREFIX", 40), text("ORT", 40), text("KANTON", 40),
-                text("VERBAND", 80), text("VERBAND_ID", 20)};
+    t.fields = {integer("VEREIN_ID", true), text("PREFIX", 40),  text("ORT", 40),
+                text("KANTON", 40),         text("VERBAND", 80), text("VERBAND_ID", 20)};
     t.primaryKey = {QStringLiteral("VereinIndex1"), keys({"VEREIN_ID"}), true};
     return t;
 }
@@ -184,7 +193,7 @@ QString triggerAssignments(const TableDef &table)
     return sets.join(QStringLiteral(", "));
 }
 
-} // namespace
+}  // namespace
 
 int TableDef::fieldIndex(const QString &fieldName) const
 {
@@ -211,16 +220,15 @@ QStringList TableDef::fieldNames() const
 
 const QList<TableDef> &tableDefs()
 {
-    static const QList<TableDef> tables = {person(), leistung(), import(), detailBlock(), rangliste(),
-                                           rangpos(), detail(), detailLine(), persVerein(), verein()};
+    static const QList<TableDef> tables = {person(),  leistung(), import(),     detailBlock(), rangliste(),
+                                           rangpos(), detail(),   detailLine(), persVerein(),  verein()};
     return tables;
 }
 
 const TableDef *findTable(const QString &name)
 {
     for (const TableDef &t : tableDefs()) {
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0 ||
-            t.fileName.compare(name, Qt::CaseInsensitive) == 0)
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0 || t.fileName.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
     }
     return nullptr;
@@ -228,9 +236,9 @@ const TableDef *findTable(const QString &name)
 
 const QList<ConstraintDef> &constraintDefs()
 {
-    static const QList<ConstraintDef> constraints = {
-        {QStringLiteral("LEISTUNG_PERSON"), QStringLiteral("LEISTUNG"), QStringLiteral("PERSON"),
-         keys({"KAT_ID", "PERS_ID"}), keys({"KAT_ID", "PERS_ID"}), true, false}};
+    static const QList<ConstraintDef> constraints = {{QStringLiteral("LEISTUNG_PERSON"), QStringLiteral("LEISTUNG"),
+                                                      QStringLiteral("PERSON"), keys({"KAT_ID", "PERS_ID"}),
+                                                      keys({"KAT_ID", "PERS_ID"}), true, false}};
     return constraints;
 }
 
@@ -291,4 +299,4 @@ QStringList createTableSql(const TableDef &table)
     return sql;
 }
 
-} // namespace rq::db
+}  // namespace rq::db

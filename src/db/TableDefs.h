@@ -37,7 +37,7 @@ struct ConstraintDef
 
 struct TableDef
 {
-    QString name;      // "PERSON"
+    QString name;  // "PERSON"
     QString fileName;  // "PERSON.db": the name older SQL uses for the same table
     QList<FieldDef> fields;
     IndexDef primaryKey;
@@ -69,4 +69,4 @@ QStringList createTableSql(const TableDef &table);
 // The trigger statements alone (part of createTableSql).
 QStringList textRuleTriggerSql(const TableDef &table);
 
-} // namespace rq::db
+}  // namespace rq::db

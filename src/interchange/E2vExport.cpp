@@ -28,7 +28,7 @@ const QStringList kExportQuery = {
     QStringLiteral("order by 1 desc ,2,3,4"),
 };
 
-} // namespace
+}  // namespace
 
 QStringList E2vExport::lines(db::Database &db)
 {
@@ -63,4 +63,4 @@ void E2vExport::run(db::Database &db, Operator &op)
     writeFile(db, *path);
 }
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

@@ -23,4 +23,4 @@ void ImportRemoval::run(db::Database &db, Operator &op)
     removeAll(db);
 }
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

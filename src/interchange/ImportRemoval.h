@@ -20,4 +20,4 @@ public:
     static void run(db::Database &db, Operator &op);
 };
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

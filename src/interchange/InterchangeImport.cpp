@@ -16,14 +16,14 @@ namespace rq::interchange {
 namespace {
 
 enum class Rule {
-    Whole,          // whole number in range, stored as integer
+    Whole,  // whole number in range, stored as integer
     OptionalWhole,  // empty or whole number, stored as integer
-    WholeText,      // empty or whole number, stored as its text
-    Text,           // any text
-    V2ePoints,      // empty or a number < 100000 with at least five decimals, stored as text
-    E2vPoints,      // empty or a number < 100000, stored as text
-    E2vTotal,       // like E2vPoints, stored as text and as number (two columns)
-    E2vAward,       // empty or a number cut to its whole part, stored as that whole number's text
+    WholeText,  // empty or whole number, stored as its text
+    Text,  // any text
+    V2ePoints,  // empty or a number < 100000 with at least five decimals, stored as text
+    E2vPoints,  // empty or a number < 100000, stored as text
+    E2vTotal,  // like E2vPoints, stored as text and as number (two columns)
+    E2vAward,  // empty or a number cut to its whole part, stored as that whole number's text
 };
 
 struct FieldRule
@@ -213,7 +213,7 @@ QString insertSql(const QString &table, const QList<FieldRule> &rules)
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns.join(u','), marks.join(u','));
 }
 
-} // namespace
+}  // namespace
 
 CheckedLine checkParticipantLine(const QString &line, Format format)
 {
@@ -288,8 +288,7 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
             insert.addBindValue(type);
             if (!insert.exec()) {
                 const QSqlError error = insert.lastError();
-                refuse(lineNumber, QStringLiteral(": ") +
-                                       db::engineMessage(error));
+                refuse(lineNumber, QStringLiteral(": ") + db::engineMessage(error));
             }
         }
     }
@@ -313,4 +312,4 @@ void InterchangeImport::run(Operator &op, Format format)
     importFile(*path, format);
 }
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

@@ -9,7 +9,7 @@
 namespace rq {
 class ErrorList;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::db {
 class Database;
@@ -25,7 +25,7 @@ enum class Format { V2E, E2V };
 struct CheckedLine
 {
     QVariantList values;  // in the order of the INSERT's columns
-    QString reason;       // empty when the line is good
+    QString reason;  // empty when the line is good
 };
 
 // The checks of a participant line (type 2) and a performance line (type 1),
@@ -64,4 +64,4 @@ private:
     int m_refused = 0;
 };
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

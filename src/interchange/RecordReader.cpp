@@ -21,4 +21,4 @@ bool RecordReader::next(QString &value)
     return value.size() <= kMaxFieldLength;
 }
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

@@ -23,4 +23,4 @@ private:
     QString m_rest;
 };
 
-} // namespace rq::interchange
+}  // namespace rq::interchange

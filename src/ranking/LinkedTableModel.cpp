@@ -19,10 +19,10 @@ bool execOn(const QSqlDatabase &db, const QString &sql)
     return q.exec(sql);
 }
 
-} // namespace
+}  // namespace
 
 LinkedTableModel::LinkedTableModel(QObject *parent, const QSqlDatabase &db, const QString &table,
-                                     const QStringList &linkFields, const QString &orderField)
+                                   const QStringList &linkFields, const QString &orderField)
     : QSqlTableModel(parent, db)
     , m_linkFields(linkFields)
     , m_orderField(orderField)
@@ -101,4 +101,4 @@ QString LinkedTableModel::orderByClause() const
     return m_orderField.isEmpty() ? QString() : QStringLiteral("ORDER BY ") + m_orderField;
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -25,8 +25,8 @@ public:
     using Statement = std::pair<QStringList, QVariantList>;
     using FollowUps = std::function<QList<Statement>(const QSqlRecord &stored, const QSqlRecord &values)>;
 
-    LinkedTableModel(QObject *parent, const QSqlDatabase &db, const QString &table,
-                      const QStringList &linkFields, const QString &orderField);
+    LinkedTableModel(QObject *parent, const QSqlDatabase &db, const QString &table, const QStringList &linkFields,
+                     const QString &orderField);
 
     // Shows the rows whose link fields equal `values`; no values shows nothing.
     // Linking to the rows already shown changes nothing.
@@ -53,4 +53,4 @@ private:
     std::optional<db::StatementRunner> m_runner;
 };
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

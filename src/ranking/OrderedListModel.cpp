@@ -6,14 +6,14 @@ namespace rq::ranking {
 namespace {
 
 const char *const kCaptions[OrderedListModel::ColumnCount] = {"Position", "Rang",   "Punkte", "Name1",       "Name2",
-                                                             "Jahrgang", "Verein", "Kanton", "Auszeichnung"};
+                                                              "Jahrgang", "Verein", "Kanton", "Auszeichnung"};
 
 QVariant valueOrNull(const std::optional<double> &v)
 {
     return v ? QVariant(*v) : QVariant(QMetaType(QMetaType::Double));
 }
 
-} // namespace
+}  // namespace
 
 void OrderedListModel::setPositions(QList<Position> positions)
 {
@@ -109,4 +109,4 @@ QVariant OrderedListModel::headerData(int section, Qt::Orientation orientation, 
     return QString::fromLatin1(kCaptions[section]);
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

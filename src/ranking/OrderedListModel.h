@@ -36,4 +36,4 @@ private:
     QList<Position> m_positions;
 };
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -10,13 +10,15 @@
 namespace rq::ranking {
 namespace {
 
-const char *const kFieldNames[kDetailFields] = {"DISZIPLIN", "LEISTUNG", "ZUSATZWERT", "ANZAHL", "PUNKTE", "DETAILTEXT"};
+const char *const kFieldNames[kDetailFields] = {"DISZIPLIN", "LEISTUNG", "ZUSATZWERT",
+                                                "ANZAHL",    "PUNKTE",   "DETAILTEXT"};
 
 QString insertSql()
 {
-    QStringList columns = {QStringLiteral("KAT_NR"), QStringLiteral("KLASSE_NR"), QStringLiteral("RANGPOS_NR"),
-                           QStringLiteral("DETAILBLOCK_NR"), QStringLiteral("NAME1"), QStringLiteral("NAME2"),
-                           QStringLiteral("JAHRGANG"), QStringLiteral("PUNKTE"), QStringLiteral("BEMERKUNGEN")};
+    QStringList columns = {
+        QStringLiteral("KAT_NR"),         QStringLiteral("KLASSE_NR"), QStringLiteral("RANGPOS_NR"),
+        QStringLiteral("DETAILBLOCK_NR"), QStringLiteral("NAME1"),     QStringLiteral("NAME2"),
+        QStringLiteral("JAHRGANG"),       QStringLiteral("PUNKTE"),    QStringLiteral("BEMERKUNGEN")};
     for (int group = 1; group <= kDetailGroups; ++group) {
         for (int f = 0; f < kDetailFields; ++f)
             columns << detailLineColumn(DetailField(f), group);
@@ -30,7 +32,7 @@ QVariant textOrNull(const QString &text)
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
-} // namespace
+}  // namespace
 
 QString detailLineColumn(DetailField field, int group)
 {
@@ -90,8 +92,20 @@ PreStage buildPreStage(const QList<DetailEntry> &details, const QString &layout,
 QList<DetailEntry> PrintPreStage::readDetails(const RankingList &list)
 {
     enum Column {
-        Position, Block, Name1, Name2, Jahrgang, Remarks, BlockPoints, DetailNr, Disziplin, Leistung, Zusatzwert,
-        Anzahl, Punkte, DetailText
+        Position,
+        Block,
+        Name1,
+        Name2,
+        Jahrgang,
+        Remarks,
+        BlockPoints,
+        DetailNr,
+        Disziplin,
+        Leistung,
+        Zusatzwert,
+        Anzahl,
+        Punkte,
+        DetailText
     };
     QSqlQuery q = list.database().exec(
         QStringLiteral("SELECT db.RANGPOS_NR, db.DETAILBLOCK_NR, db.NAME1, db.NAME2, db.JAHRGANG, db.BEMERKUNGEN, "
@@ -138,9 +152,15 @@ void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::
     const QString sql = insertSql();
     for (qsizetype i = 0; i < stage.lines.size(); ++i) {
         const DetailLine &line = stage.lines.at(i);
-        QVariantList values = {list.key().kat,        list.key().klasse,      line.position,
-                               line.block,            textOrNull(line.name1), textOrNull(line.name2),
-                               textOrNull(line.jahrgang), textOrNull(line.points), textOrNull(line.remarks)};
+        QVariantList values = {list.key().kat,
+                               list.key().klasse,
+                               line.position,
+                               line.block,
+                               textOrNull(line.name1),
+                               textOrNull(line.name2),
+                               textOrNull(line.jahrgang),
+                               textOrNull(line.points),
+                               textOrNull(line.remarks)};
         for (const auto &group : line.groups) {
             for (const QString &field : group)
                 values << textOrNull(field);
@@ -154,4 +174,4 @@ void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::
         progress(0, 0);
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

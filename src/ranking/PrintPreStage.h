@@ -86,4 +86,4 @@ public:
     static QList<DetailEntry> readDetails(const RankingList &list);
 };
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -17,7 +17,7 @@ std::optional<double> realOrMissing(const QVariant &value)
     return num::leadingReal(value.toString());
 }
 
-} // namespace
+}  // namespace
 
 RankingList::RankingList(db::Database &db, Operator &op, ListKey key)
     : m_db(&db)
@@ -38,7 +38,8 @@ void RankingList::reload()
     QSqlQuery q = m_db->exec(QStringLiteral("SELECT * FROM RANGLISTE WHERE KAT_NR = ? AND KLASSE_NR = ?"),
                              {m_key.kat, m_key.klasse});
     if (!q.next())
-        throw Error(QStringLiteral("Rangliste mit Kat. %1 und Klasse %2 nicht vorhanden").arg(m_key.kat).arg(m_key.klasse));
+        throw Error(
+            QStringLiteral("Rangliste mit Kat. %1 und Klasse %2 nicht vorhanden").arg(m_key.kat).arg(m_key.klasse));
     m_header = q.record();
 }
 
@@ -95,9 +96,10 @@ QList<Position> RankingList::positions(const SortSettings &sort) const
 
 int RankingList::maxPosition() const
 {
-    return m_db->scalar(QStringLiteral("SELECT MAX(RANGPOS_NR) as MAXPOS FROM RANGPOS WHERE KAT_NR = ? AND KLASSE_NR = ?"),
-                        {m_key.kat, m_key.klasse})
+    return m_db
+        ->scalar(QStringLiteral("SELECT MAX(RANGPOS_NR) as MAXPOS FROM RANGPOS WHERE KAT_NR = ? AND KLASSE_NR = ?"),
+                 {m_key.kat, m_key.klasse})
         .toInt();
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -30,7 +30,7 @@ struct ListKey
 struct SortSettings
 {
     bool ascending = false;  // "Aufsteigend": lower points first
-    bool byAge = false;      // "Diff./Jahrg. (abst.)": the higher JAHRGANG first among equal points
+    bool byAge = false;  // "Diff./Jahrg. (abst.)": the higher JAHRGANG first among equal points
 };
 
 // One position of a list as the ranking sees it: its texts as stored, and the
@@ -93,4 +93,4 @@ private:
     QSqlRecord m_header;
 };
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -15,9 +15,9 @@
 namespace rq::ranking {
 namespace {
 
-const QString kListQuery = QStringLiteral(
-    "SELECT KAT_NR, SPARTE_D, KATEGORIE_D, KLASSE_D, VERSION, DATUM, HERKUNFT, KLASSE_NR FROM RANGLISTE "
-    "ORDER BY KAT_NR, KLASSE_NR");
+const QString kListQuery =
+    QStringLiteral("SELECT KAT_NR, SPARTE_D, KATEGORIE_D, KLASSE_D, VERSION, DATUM, HERKUNFT, KLASSE_NR FROM RANGLISTE "
+                   "ORDER BY KAT_NR, KLASSE_NR");
 const QString kKat = QStringLiteral("KAT_NR");
 const QString kKlasse = QStringLiteral("KLASSE_NR");
 const QString kPosition = QStringLiteral("RANGPOS_NR");
@@ -28,7 +28,7 @@ bool changed(const QSqlRecord &stored, const QSqlRecord &values, const QString &
     return values.contains(field) && values.isGenerated(field) && values.value(field) != stored.value(field);
 }
 
-} // namespace
+}  // namespace
 
 RankingListModels::RankingListModels(db::Database &db, Operator &op)
     : m_db(db)
@@ -226,10 +226,11 @@ QList<std::pair<QStringList, QVariantList>> RankingListModels::blockFollowUps(co
 {
     if (!changed(stored, values, kBlock) || values.isNull(kBlock))
         return {};
-    return {{{QStringLiteral("UPDATE DETAIL SET DETAILBLOCK_NR = ?"), QStringLiteral("WHERE DETAILBLOCK_NR = ?"),
-              QStringLiteral("AND RANGPOS_NR = ?"), QStringLiteral("AND KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?")},
-             {values.value(kBlock).toInt(), stored.value(kBlock).toInt(), stored.value(kPosition).toInt(),
-              stored.value(kKlasse).toInt(), stored.value(kKat).toInt()}}};
+    return {
+        {{QStringLiteral("UPDATE DETAIL SET DETAILBLOCK_NR = ?"), QStringLiteral("WHERE DETAILBLOCK_NR = ?"),
+          QStringLiteral("AND RANGPOS_NR = ?"), QStringLiteral("AND KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?")},
+         {values.value(kBlock).toInt(), stored.value(kBlock).toInt(), stored.value(kPosition).toInt(),
+          stored.value(kKlasse).toInt(), stored.value(kKat).toInt()}}};
 }
 
 bool RankingListModels::createList(const QString &katText, const QString &klasseText)
@@ -293,4 +294,4 @@ void RankingListModels::askFindCategory()
     findCategory(*text);
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

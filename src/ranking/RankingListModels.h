@@ -91,7 +91,8 @@ public:
 private:
     QList<std::pair<QStringList, QVariantList>> positionFollowUps(const QSqlRecord &stored,
                                                                   const QSqlRecord &values) const;
-    QList<std::pair<QStringList, QVariantList>> blockFollowUps(const QSqlRecord &stored, const QSqlRecord &values) const;
+    QList<std::pair<QStringList, QVariantList>> blockFollowUps(const QSqlRecord &stored,
+                                                               const QSqlRecord &values) const;
 
     db::Database &m_db;
     Operator &m_op;
@@ -106,4 +107,4 @@ private:
     QString m_lastCategorySearch;
 };
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -18,7 +18,7 @@ QString table(const char *name)
     return QString::fromLatin1(name);
 }
 
-} // namespace
+}  // namespace
 
 RankingOperations::RankingOperations(RankingList list)
     : m_list(std::move(list))
@@ -177,12 +177,13 @@ bool RankingOperations::positionTotals(PointsTotal total, int decimals)
 bool RankingOperations::totals(PointsTotal total, int decimals, bool blocks)
 {
     const auto wait = m_list.op().waitCursor();
-    const QString sql = blocks ? QStringLiteral("SELECT RANGPOS_NR, DETAILBLOCK_NR, PUNKTE FROM DETAIL WHERE KAT_NR = ? "
-                                                "AND KLASSE_NR = ? AND PUNKTE IS NOT NULL ORDER BY RANGPOS_NR, "
-                                                "DETAILBLOCK_NR, DETAILPOS_NR")
-                               : QStringLiteral("SELECT RANGPOS_NR, PUNKTE FROM DETAILBLOCK WHERE KAT_NR = ? AND "
-                                                "KLASSE_NR = ? AND PUNKTE IS NOT NULL ORDER BY RANGPOS_NR, "
-                                                "DETAILBLOCK_NR");
+    const QString sql = blocks
+                            ? QStringLiteral("SELECT RANGPOS_NR, DETAILBLOCK_NR, PUNKTE FROM DETAIL WHERE KAT_NR = ? "
+                                             "AND KLASSE_NR = ? AND PUNKTE IS NOT NULL ORDER BY RANGPOS_NR, "
+                                             "DETAILBLOCK_NR, DETAILPOS_NR")
+                            : QStringLiteral("SELECT RANGPOS_NR, PUNKTE FROM DETAILBLOCK WHERE KAT_NR = ? AND "
+                                             "KLASSE_NR = ? AND PUNKTE IS NOT NULL ORDER BY RANGPOS_NR, "
+                                             "DETAILBLOCK_NR");
     const int keyColumns = blocks ? 2 : 1;
     QList<PointsEntry> entries;
     QSqlQuery q = m_list.database().exec(sql, {m_kat, m_kl});
@@ -202,9 +203,10 @@ bool RankingOperations::totals(PointsTotal total, int decimals, bool blocks)
     }
     db::Savepoint transaction(m_list.database(), QStringLiteral("totals"));
     for (const Total &t : found) {
-        QStringList lines = {QStringLiteral("UPDATE %1 SET PUNKTE = ?").arg(blocks ? table("DETAILBLOCK") : table("RANGPOS")),
-                             QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?"),
-                             QStringLiteral("AND RANGPOS_NR = ?")};
+        QStringList lines = {
+            QStringLiteral("UPDATE %1 SET PUNKTE = ?").arg(blocks ? table("DETAILBLOCK") : table("RANGPOS")),
+            QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?"),
+            QStringLiteral("AND RANGPOS_NR = ?")};
         QVariantList values = {t.text, m_kl, m_kat, t.key.at(0)};
         if (blocks) {
             lines << QStringLiteral("AND DETAILBLOCK_NR = ?");
@@ -216,4 +218,4 @@ bool RankingOperations::totals(PointsTotal total, int decimals, bool blocks)
     return true;
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

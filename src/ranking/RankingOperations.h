@@ -54,4 +54,4 @@ private:
     QVariant m_kl;
 };
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -17,7 +17,7 @@ int compare(const std::optional<double> &a, const std::optional<double> &b)
     return *a < *b ? -1 : *a > *b ? 1 : 0;
 }
 
-} // namespace
+}  // namespace
 
 void sortPositions(QList<Position> &positions, const SortSettings &sort)
 {
@@ -111,4 +111,4 @@ QList<Total> totals(const QList<PointsEntry> &entries, PointsTotal total, int de
     return result;
 }
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

@@ -63,4 +63,4 @@ struct Total
 // and at most 12 significant digits.
 QList<Total> totals(const QList<PointsEntry> &entries, PointsTotal total, int decimals);
 
-} // namespace rq::ranking
+}  // namespace rq::ranking

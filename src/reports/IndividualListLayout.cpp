@@ -8,11 +8,11 @@ namespace rq::reports {
 namespace {
 
 constexpr double kUnit = 25.4 / 96;  // one layout unit in millimetres
-constexpr int kX1 = 64;            // units: x of detail column 1
-constexpr int kWidth = 698;        // units: the printable width
-constexpr int kBandHeight = 84;    // units: a position band with four detail lines
+constexpr int kX1 = 64;  // units: x of detail column 1
+constexpr int kWidth = 698;  // units: the printable width
+constexpr int kBandHeight = 84;  // units: a position band with four detail lines
 constexpr int kBlockLineHeight = 16;
-constexpr int kBlocks = 4;         // blocks printed per position
+constexpr int kBlocks = 4;  // blocks printed per position
 constexpr int kDetailColumns = 20;
 
 ReportItem text(double x, double y, double width, const QString &t, double pt, bool bold = false,
@@ -47,7 +47,7 @@ QString value(const QSqlRecord &row, const QString &field)
     return row.value(field).toString();
 }
 
-} // namespace
+}  // namespace
 
 ColumnLayout layoutDetailColumns(int n)
 {
@@ -110,18 +110,19 @@ DetailColumns resolveDetailColumnCount(const QSqlRecord &list, const std::functi
 
 QString IndividualListLayout::rowQuery()
 {
-    QStringList select = {
-        QStringLiteral("select RANGLISTE.KAT_NR, db.RANGPOS_NR, RANGLISTE.LAYOUT, RANGLISTE.SPARTE_D, RANGLISTE.SPARTE_F,"
-                       " RANGLISTE.KATEGORIE_D, RANGLISTE.KATEGORIE_F, RANGLISTE.KLASSE_D, RANGLISTE.KLASSE_F,"
-                       " RANGLISTE.RANG_TITEL, RANGLISTE.NAME1_TITEL, RANGLISTE.NAME2_TITEL, RANGLISTE.JAHRGANG_TITEL,"
-                       " RANGLISTE.VEREIN_TITEL, RANGLISTE.KANTON_TITEL, RANGLISTE.PUNKTE_TITEL,"
-                       " RANGLISTE.AUSZEICHNUNGS_TITEL,")};
+    QStringList select = {QStringLiteral(
+        "select RANGLISTE.KAT_NR, db.RANGPOS_NR, RANGLISTE.LAYOUT, RANGLISTE.SPARTE_D, RANGLISTE.SPARTE_F,"
+        " RANGLISTE.KATEGORIE_D, RANGLISTE.KATEGORIE_F, RANGLISTE.KLASSE_D, RANGLISTE.KLASSE_F,"
+        " RANGLISTE.RANG_TITEL, RANGLISTE.NAME1_TITEL, RANGLISTE.NAME2_TITEL, RANGLISTE.JAHRGANG_TITEL,"
+        " RANGLISTE.VEREIN_TITEL, RANGLISTE.KANTON_TITEL, RANGLISTE.PUNKTE_TITEL,"
+        " RANGLISTE.AUSZEICHNUNGS_TITEL,")};
     QStringList titles;
     for (int i = 1; i <= 15; ++i)
         titles << QStringLiteral("RANGLISTE.DETAIL%1_TITEL").arg(i);
     select << titles.join(QStringLiteral(", ")) + u',';
-    select << QStringLiteral("db.RANG, coalesce(db.NAME1, '') || ' ' || coalesce(db.NAME2, '') as NAME, db.NAME1, "
-                             "db.NAME2, db.JAHRGANG, db.VEREIN, db.KANTON, db.PUNKTE, db.AUSZEICHNUNG, db.BEMERKUNGEN,");
+    select << QStringLiteral(
+        "db.RANG, coalesce(db.NAME1, '') || ' ' || coalesce(db.NAME2, '') as NAME, db.NAME1, "
+        "db.NAME2, db.JAHRGANG, db.VEREIN, db.KANTON, db.PUNKTE, db.AUSZEICHNUNG, db.BEMERKUNGEN,");
     QStringList blocks;
     for (int k = 1; k <= 4; ++k) {
         blocks << QStringLiteral("d%1.NAME1 as NAME1_%1").arg(k);
@@ -231,4 +232,4 @@ ReportDocument IndividualListLayout::build(const QList<QSqlRecord> &rows, int de
     return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), header, columnHeader, bands);
 }
 
-} // namespace rq::reports
+}  // namespace rq::reports

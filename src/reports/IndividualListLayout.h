@@ -11,9 +11,9 @@ namespace rq::reports {
 // The detail columns of the individual lists, in layout units of 1/96 inch.
 struct ColumnLayout
 {
-    int count = 1;        // columns printed (1..20)
-    int step = 0;         // distance between columns
-    QList<int> x;         // x of columns 1..20
+    int count = 1;  // columns printed (1..20)
+    int step = 0;  // distance between columns
+    QList<int> x;  // x of columns 1..20
     QList<bool> visible;  // printed or not
 };
 
@@ -54,4 +54,4 @@ public:
                                 bool rankLines);
 };
 
-} // namespace rq::reports
+}  // namespace rq::reports

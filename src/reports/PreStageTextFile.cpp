@@ -33,36 +33,42 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
             out << b.value(QStringLiteral("DETAILTEXT%1").arg(i)).toString();
         return out;
     };
-    const QStringList common = {QStringLiteral("KAT_NR"), QStringLiteral("SPARTE_D"), QStringLiteral("SPARTE_F"),
-                                QStringLiteral("KATEGORIE_D"), QStringLiteral("KATEGORIE_F"), QStringLiteral("KLASSE_D"),
-                                QStringLiteral("KLASSE_F"), QStringLiteral("RANG_TITEL")};
+    const QStringList common = {QStringLiteral("KAT_NR"),      QStringLiteral("SPARTE_D"),
+                                QStringLiteral("SPARTE_F"),    QStringLiteral("KATEGORIE_D"),
+                                QStringLiteral("KATEGORIE_F"), QStringLiteral("KLASSE_D"),
+                                QStringLiteral("KLASSE_F"),    QStringLiteral("RANG_TITEL")};
     QStringList detailTitles;
     for (int i = 1; i <= 15; ++i)
         detailTitles << QStringLiteral("DETAIL%1_TITEL").arg(i);
     Shape shape;
     if (layout == QStringLiteral("TEAM")) {
-        shape = {common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
-                                      QStringLiteral("NAME1_TITEL"), QStringLiteral("NAME2_TITEL"),
-                                      QStringLiteral("JAHRGANG_TITEL"), QStringLiteral("AUSZEICHNUNGS_TITEL"),
-                                      QStringLiteral("PUNKTE_TITEL")},
-                 {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
-                  QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
-                 6, [&](const QSqlRecord &b) {
-                     QStringList out = {(b.value(QStringLiteral("NAME1")).toString() + u' ' +
-                                         b.value(QStringLiteral("NAME2")).toString())};
-                     if (b.isEmpty())
-                         out = {QString()};
-                     out << b.value(QStringLiteral("JAHRGANG")).toString() << b.value(QStringLiteral("PUNKTE")).toString()
-                         << b.value(QStringLiteral("BEMERKUNGEN")).toString();
-                     return out + texts(b, 6);
-                 }};
+        shape = {
+            common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
+                                 QStringLiteral("NAME1_TITEL"), QStringLiteral("NAME2_TITEL"),
+                                 QStringLiteral("JAHRGANG_TITEL"), QStringLiteral("AUSZEICHNUNGS_TITEL"),
+                                 QStringLiteral("PUNKTE_TITEL")},
+            {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
+             QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
+            6,
+            [&](const QSqlRecord &b) {
+                QStringList out = {
+                    (b.value(QStringLiteral("NAME1")).toString() + u' ' + b.value(QStringLiteral("NAME2")).toString())};
+                if (b.isEmpty())
+                    out = {QString()};
+                out << b.value(QStringLiteral("JAHRGANG")).toString() << b.value(QStringLiteral("PUNKTE")).toString()
+                    << b.value(QStringLiteral("BEMERKUNGEN")).toString();
+                return out + texts(b, 6);
+            }};
     } else if (layout == QStringLiteral("GRUPPE")) {
-        shape = {common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
-                                      QStringLiteral("PUNKTE_TITEL"), QStringLiteral("AUSZEICHNUNGS_TITEL")} +
+        shape = {common +
+                     QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
+                                 QStringLiteral("PUNKTE_TITEL"), QStringLiteral("AUSZEICHNUNGS_TITEL")} +
                      detailTitles.mid(0, 4),
-                 {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
-                  QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
-                 4, [&](const QSqlRecord &b) { return texts(b, 6); }};
+                 {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"),
+                  QStringLiteral("KANTON"), QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"),
+                  QStringLiteral("BEMERKUNGEN")},
+                 4,
+                 [&](const QSqlRecord &b) { return texts(b, 6); }};
     } else if (layout == QStringLiteral("EINZEL") || layout == QStringLiteral("PAAR")) {
         const bool pair = layout == QStringLiteral("PAAR");
         QStringList header = common + QStringList{QStringLiteral("NAME1_TITEL")};
@@ -70,37 +76,43 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
             header << QStringLiteral("JAHRGANG_TITEL");
         header << QStringLiteral("VEREIN_TITEL") << QStringLiteral("KANTON_TITEL") << QStringLiteral("PUNKTE_TITEL")
                << QStringLiteral("AUSZEICHNUNGS_TITEL") << QStringLiteral("NAME2_TITEL");
-        shape = {header + detailTitles,
-                 pair ? QStringList{QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("NAME1"),
-                                    QStringLiteral("NAME2"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
-                                    QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")}
-                      : QStringList{QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("@NAME"),
-                                    QStringLiteral("JAHRGANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
-                                    QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
-                 4, [&](const QSqlRecord &b) { return QStringList{b.value(QStringLiteral("NAME1")).toString()} + texts(b, 20); }};
+        shape = {
+            header + detailTitles,
+            pair ? QStringList{QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("NAME1"),
+                               QStringLiteral("NAME2"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
+                               QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")}
+                 : QStringList{QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("@NAME"),
+                               QStringLiteral("JAHRGANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
+                               QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
+            4, [&](const QSqlRecord &b) {
+                return QStringList{b.value(QStringLiteral("NAME1")).toString()} + texts(b, 20);
+            }};
     } else if (layout == QStringLiteral("SPIEL")) {
         shape = {common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
                                       QStringLiteral("PUNKTE_TITEL"), QStringLiteral("JAHRGANG_TITEL"),
                                       QStringLiteral("AUSZEICHNUNGS_TITEL")},
-                 {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
-                  QStringLiteral("PUNKTE"), QStringLiteral("JAHRGANG"), QStringLiteral("AUSZEICHNUNG"),
-                  QStringLiteral("BEMERKUNGEN")},
-                 0, {}};
+                 {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"),
+                  QStringLiteral("KANTON"), QStringLiteral("PUNKTE"), QStringLiteral("JAHRGANG"),
+                  QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
+                 0,
+                 {}};
     } else {
         return std::nullopt;
     }
 
     QHash<QPair<int, int>, QSqlRecord> blocks;
-    QSqlQuery lines = db.exec(QStringLiteral("SELECT * FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ?"),
-                              {key.kat, key.klasse});
+    QSqlQuery lines =
+        db.exec(QStringLiteral("SELECT * FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ?"), {key.kat, key.klasse});
     while (lines.next())
-        blocks.insert({lines.value(QStringLiteral("RANGPOS_NR")).toInt(), lines.value(QStringLiteral("DETAILBLOCK_NR")).toInt()},
-                      lines.record());
+        blocks.insert(
+            {lines.value(QStringLiteral("RANGPOS_NR")).toInt(), lines.value(QStringLiteral("DETAILBLOCK_NR")).toInt()},
+            lines.record());
     const auto trimmedJoin = [](const QStringList &fields) { return trimControl(fields.join(u'\t')); };
 
     QStringList out;
-    QSqlQuery positions = db.exec(QStringLiteral("SELECT * FROM RANGPOS WHERE KAT_NR = ? AND KLASSE_NR = ? ORDER BY RANGPOS_NR"),
-                                  {key.kat, key.klasse});
+    QSqlQuery positions =
+        db.exec(QStringLiteral("SELECT * FROM RANGPOS WHERE KAT_NR = ? AND KLASSE_NR = ? ORDER BY RANGPOS_NR"),
+                {key.kat, key.klasse});
     QStringList header;
     for (const QString &f : shape.header)
         header << list.value(f).toString();
@@ -112,9 +124,9 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
         const QSqlRecord p = positions.record();
         QStringList fields;
         for (const QString &f : shape.position)
-            fields << (f == QStringLiteral("@NAME")
-                           ? p.value(QStringLiteral("NAME1")).toString() + u' ' + p.value(QStringLiteral("NAME2")).toString()
-                           : p.value(f).toString());
+            fields << (f == QStringLiteral("@NAME") ? p.value(QStringLiteral("NAME1")).toString() + u' ' +
+                                                          p.value(QStringLiteral("NAME2")).toString()
+                                                    : p.value(f).toString());
         for (int b = 1; b <= shape.blocks; ++b)
             fields += shape.block(blocks.value({p.value(QStringLiteral("RANGPOS_NR")).toInt(), b}));
         out << trimmedJoin(fields);
@@ -144,4 +156,4 @@ void PreStageTextFile::save(const ranking::RankingList &list, bool rebuild, bool
         cp1252::writeLines(*path, *text);
 }
 
-} // namespace rq::reports
+}  // namespace rq::reports

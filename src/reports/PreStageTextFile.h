@@ -27,4 +27,4 @@ public:
                      const std::function<void(int, int)> &progress = {});
 };
 
-} // namespace rq::reports
+}  // namespace rq::reports

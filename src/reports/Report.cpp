@@ -31,7 +31,7 @@ QString html(const QString &text)
     return text.toHtmlEscaped();
 }
 
-} // namespace
+}  // namespace
 
 ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader,
                         const QList<Band> &details)
@@ -115,7 +115,8 @@ QList<QStringList> textRows(const ReportDocument &document)
                 lines[int(item.box.top() * 10)].push_back({item.box.left(), item.text});
         }
         for (auto &[y, cells] : lines) {
-            std::stable_sort(cells.begin(), cells.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+            std::stable_sort(cells.begin(), cells.end(),
+                             [](const auto &a, const auto &b) { return a.first < b.first; });
             QStringList row;
             for (const auto &cell : cells)
                 row << cell.second;
@@ -148,7 +149,7 @@ QStringList csvText(const ReportDocument &document)
 QStringList htmlText(const ReportDocument &document)
 {
     QStringList lines = {QStringLiteral("<html><head><meta charset=\"windows-1252\"><title>") + html(document.title) +
-                             QStringLiteral("</title></head><body><table>")};
+                         QStringLiteral("</title></head><body><table>")};
     for (const QStringList &row : textRows(document)) {
         QString line = QStringLiteral("<tr>");
         for (const QString &cell : row)
@@ -159,4 +160,4 @@ QStringList htmlText(const ReportDocument &document)
     return lines;
 }
 
-} // namespace rq::reports
+}  // namespace rq::reports

@@ -70,4 +70,4 @@ QStringList plainText(const ReportDocument &document);
 QStringList csvText(const ReportDocument &document);
 QStringList htmlText(const ReportDocument &document);
 
-} // namespace rq::reports
+}  // namespace rq::reports

@@ -31,7 +31,8 @@ QStringList ReportDispatch::automaticTitles(const ranking::RankingList &list)
     return titles;
 }
 
-std::optional<ReportDocument> ReportDispatch::rankingList(const ranking::RankingList &list, const ReportOptions &options,
+std::optional<ReportDocument> ReportDispatch::rankingList(const ranking::RankingList &list,
+                                                          const ReportOptions &options,
                                                           const std::function<void(int, int)> &progress)
 {
     ranking::PrintPreStage::build(list, options.shortDetail, progress);
@@ -59,4 +60,4 @@ std::optional<ReportDocument> ReportDispatch::rankingList(const ranking::Ranking
     return IndividualListLayout::build(rows, columns.count, titles, options.rankSeparators);
 }
 
-} // namespace rq::reports
+}  // namespace rq::reports

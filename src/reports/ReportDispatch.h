@@ -15,9 +15,9 @@ namespace rq::reports {
 struct ReportOptions
 {
     bool rankSeparators = true;  // "Rangtrennlinien"
-    bool shortDetail = false;    // "Nur Leistungen anzeigen": no points in the detail texts
-    bool singleLine = false;     // "Alle Details auf Hauptzeile": the single-line medal list
-    double introMm = 0;          // "Intro": free space above the titles on page 1 of a medal list, mm
+    bool shortDetail = false;  // "Nur Leistungen anzeigen": no points in the detail texts
+    bool singleLine = false;  // "Alle Details auf Hauptzeile": the single-line medal list
+    double introMm = 0;  // "Intro": free space above the titles on page 1 of a medal list, mm
 };
 
 // "&Drucken" up to the finished report: the print pre-stage of the list, the
@@ -33,4 +33,4 @@ public:
     static QStringList automaticTitles(const ranking::RankingList &list);
 };
 
-} // namespace rq::reports
+}  // namespace rq::reports

@@ -6,7 +6,7 @@ namespace {
 constexpr double kMmPerPoint = 25.4 / 72;
 constexpr double kLineSpacing = 1.25;  // line height as a multiple of the font size
 
-} // namespace
+}  // namespace
 
 ReportDocument textDocument(const QString &title, const QStringList &lines, const QString &font, double pointSize)
 {
@@ -24,4 +24,4 @@ ReportDocument textDocument(const QString &title, const QStringList &lines, cons
     return paginate(title, Band(), Band(), bands);
 }
 
-} // namespace rq::reports
+}  // namespace rq::reports

@@ -11,4 +11,4 @@ namespace rq::reports {
 // window prints its statement and result this way.
 ReportDocument textDocument(const QString &title, const QStringList &lines, const QString &font, double pointSize);
 
-} // namespace rq::reports
+}  // namespace rq::reports

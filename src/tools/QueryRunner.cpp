@@ -37,7 +37,7 @@ std::optional<EngineError> tryExec(QSqlQuery &query, const QString &sql, const Q
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 ParsedStatement parseParameters(const QString &statement)
 {
@@ -226,16 +226,16 @@ QStringList QueryRunner::resultFileLines(const QueryOutcome &outcome)
 QStringList QueryRunner::clipboardLines(const QString &editorText, const QueryOutcome &outcome)
 {
     QStringList lines;
-    lines << QStringLiteral("SQL-Anweisung:") << QString() << cp1252::splitLines(editorText) << QString()
-          << QString() << QStringLiteral("Ausgabe:");
+    lines << QStringLiteral("SQL-Anweisung:") << QString() << cp1252::splitLines(editorText) << QString() << QString()
+          << QStringLiteral("Ausgabe:");
     return lines + resultFileLines(outcome);
 }
 
 QStringList QueryRunner::printLines(const QString &editorText, const QueryOutcome &outcome)
 {
     QStringList lines;
-    lines << QStringLiteral("SQL-Anweisung:") << QString() << cp1252::splitLines(editorText) << QString()
-          << QString() << QStringLiteral("Ausgabe:");
+    lines << QStringLiteral("SQL-Anweisung:") << QString() << cp1252::splitLines(editorText) << QString() << QString()
+          << QStringLiteral("Ausgabe:");
     for (const QVariantList &row : outcome.rows) {
         QString line;
         for (const QVariant &v : row)
@@ -245,4 +245,4 @@ QStringList QueryRunner::printLines(const QString &editorText, const QueryOutcom
     return lines;
 }
 
-} // namespace rq::tools
+}  // namespace rq::tools

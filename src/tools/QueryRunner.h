@@ -19,8 +19,8 @@ namespace rq::tools {
 struct ParsedStatement
 {
     QString sql;
-    QStringList parameters;     // one per name, in order of first appearance
-    QList<int> placeholders;    // for each "?", the index of its parameter
+    QStringList parameters;  // one per name, in order of first appearance
+    QList<int> placeholders;  // for each "?", the index of its parameter
 };
 
 // Finds ":NAME" outside quoted text; "::" and a colon without a name stay.
@@ -78,4 +78,4 @@ private:
     QString m_lastAnswer;
 };
 
-} // namespace rq::tools
+}  // namespace rq::tools

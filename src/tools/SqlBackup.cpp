@@ -57,15 +57,15 @@ QString withKey(const QString &statement, const QString &key, qint64 number)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 const QStringList &SqlBackup::tableOrder()
 {
-    static const QStringList order = {QStringLiteral("IMPORT"),     QStringLiteral("PERSON"),
-                                      QStringLiteral("LEISTUNG"),   QStringLiteral("RANGLISTE"),
-                                      QStringLiteral("RANGPOS"),    QStringLiteral("DETAILBLOCK"),
-                                      QStringLiteral("DETAIL"),     QStringLiteral("DETAILLINE"),
-                                      QStringLiteral("VEREIN"),     QStringLiteral("PERSVEREIN")};
+    static const QStringList order = {QStringLiteral("IMPORT"),   QStringLiteral("PERSON"),
+                                      QStringLiteral("LEISTUNG"), QStringLiteral("RANGLISTE"),
+                                      QStringLiteral("RANGPOS"),  QStringLiteral("DETAILBLOCK"),
+                                      QStringLiteral("DETAIL"),   QStringLiteral("DETAILLINE"),
+                                      QStringLiteral("VEREIN"),   QStringLiteral("PERSVEREIN")};
     return order;
 }
 
@@ -91,8 +91,8 @@ void SqlBackup::forEachInsert(db::Database &db, const QString &table, const std:
 
     const bool isImport = table.compare(QStringLiteral("IMPORT"), Qt::CaseInsensitive) == 0;
     const int first = isImport ? 1 : 0;
-    const QString head = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") +
-                         columns.mid(first).join(u',') + QStringLiteral(")  VALUES (");
+    const QString head = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columns.mid(first).join(u',') +
+                         QStringLiteral(")  VALUES (");
     while (q.next()) {
         QString line = isImport ? u'-' + q.value(0).toString() + u'-' + head : head;
         for (int i = first; i < columns.size(); ++i) {
@@ -126,9 +126,8 @@ void SqlBackup::writeFile(db::Database &db, const QString &path)
     bool written = true;
     for (const QString &table : tableOrder()) {
         try {
-            forEachInsert(db, table, [&](const QString &line) {
-                written &= file.write(cp1252::encode(line) + "\r\n") > 0;
-            });
+            forEachInsert(db, table,
+                          [&](const QString &line) { written &= file.write(cp1252::encode(line) + "\r\n") > 0; });
         } catch (const EngineError &) {
             // A table that cannot be read is left out; the others still count.
         }
@@ -319,4 +318,4 @@ void SqlRestore::run(Operator &op, const QString &programDirectory)
     restoreFile(*path);
 }
 
-} // namespace rq::tools
+}  // namespace rq::tools

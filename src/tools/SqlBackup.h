@@ -3,22 +3,22 @@
 #include <QHash>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <QStringList>
 
 namespace rq {
 class ErrorList;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::db {
 class Database;
 class Savepoint;
-}
+}  // namespace rq::db
 
 namespace rq::tools {
 
@@ -94,4 +94,4 @@ struct BackupInsert
 };
 std::optional<BackupInsert> parseBackupInsert(const QString &statement);
 
-} // namespace rq::tools
+}  // namespace rq::tools

@@ -40,4 +40,4 @@ void GeometryKeeper::store(const QWidget *window) const
     writeWindowGeometry(m_ini, m_name, g, m_keys);
 }
 
-} // namespace rq
+}  // namespace rq

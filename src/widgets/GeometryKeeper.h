@@ -24,4 +24,4 @@ private:
     GeometryKeys m_keys;
 };
 
-} // namespace rq
+}  // namespace rq

@@ -45,4 +45,4 @@ void fitColumnsProportionally(QTableView *view)
         view->setColumnWidth(visible.at(i), fitted.at(i));
 }
 
-} // namespace rq
+}  // namespace rq

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+
 #include <utility>
 
 class QTableView;
@@ -18,4 +19,4 @@ void showColumns(QTableView *view, const ColumnCaptions &columns);
 // narrower than 10 pixels), starting from the widths they have.
 void fitColumnsProportionally(QTableView *view);
 
-} // namespace rq
+}  // namespace rq

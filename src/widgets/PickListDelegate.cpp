@@ -28,4 +28,4 @@ void PickListDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, 
     model->setData(index, static_cast<QComboBox *>(editor)->currentText());
 }
 
-} // namespace rq
+}  // namespace rq

@@ -19,4 +19,4 @@ private:
     QStringList m_items;
 };
 
-} // namespace rq
+}  // namespace rq

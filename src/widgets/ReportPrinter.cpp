@@ -33,4 +33,4 @@ void printOnDefaultPrinter(const reports::ReportDocument &document)
     printReport(document, printer);
 }
 
-} // namespace rq
+}  // namespace rq

@@ -15,4 +15,4 @@ void printReport(const reports::ReportDocument &document, QPrinter &printer);
 // when there is no printer.
 void printOnDefaultPrinter(const reports::ReportDocument &document);
 
-} // namespace rq
+}  // namespace rq

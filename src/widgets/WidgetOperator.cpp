@@ -67,7 +67,7 @@ void merge(FileDialogRequest &shared, const FileDialogRequest &request)
     shared.promptOverwrite = request.promptOverwrite;
 }
 
-} // namespace
+}  // namespace
 
 QWidget *WidgetOperator::dialogParent() const
 {
@@ -111,8 +111,8 @@ Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, Me
     return buttons.isEmpty() ? Button::Ok : buttons.last();
 }
 
-std::optional<QString> WidgetOperator::runFileDialog(FileDialogRequest &shared,
-                                                     const FileDialogRequest &request, bool save)
+std::optional<QString> WidgetOperator::runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
+                                                     bool save)
 {
     merge(shared, request);
     QFileDialog dialog(dialogParent(), shared.title.value_or(QString()));
@@ -145,8 +145,7 @@ std::optional<QString> WidgetOperator::chooseSaveFile(const FileDialogRequest &r
     return runFileDialog(m_saveDialog, request, true);
 }
 
-std::optional<QString> WidgetOperator::askText(const QString &title, const QString &prompt,
-                                               const QString &defaultText)
+std::optional<QString> WidgetOperator::askText(const QString &title, const QString &prompt, const QString &defaultText)
 {
     QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(title);
@@ -164,4 +163,4 @@ std::unique_ptr<WaitCursor> WidgetOperator::waitCursor()
     return std::make_unique<OverrideCursor>();
 }
 
-} // namespace rq
+}  // namespace rq

@@ -18,18 +18,16 @@ public:
     Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
-    std::optional<QString> askText(const QString &title, const QString &prompt,
-                                   const QString &defaultText) override;
+    std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
 private:
     QWidget *dialogParent() const;
-    std::optional<QString> runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
-                                         bool save);
+    std::optional<QString> runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request, bool save);
 
     QWidget *m_parent;
     FileDialogRequest m_openDialog;
     FileDialogRequest m_saveDialog;
 };
 
-} // namespace rq
+}  // namespace rq

@@ -1,12 +1,12 @@
 #include "windows/LateRegistrationDialog.h"
 
-#include "widgets/GeometryKeeper.h"
-#include "widgets/GridColumns.h"
 #include "capture/LateRegistration.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "widgets/GeometryKeeper.h"
+#include "widgets/GridColumns.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -157,4 +157,4 @@ void LateRegistrationDialog::apply(bool close)
         accept();
 }
 
-} // namespace rq::windows
+}  // namespace rq::windows

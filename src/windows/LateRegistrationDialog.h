@@ -14,7 +14,7 @@ class QTableView;
 namespace rq {
 class IniFile;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::db {
 class Database;
@@ -65,4 +65,4 @@ private:
     QPushButton *m_cancel = nullptr;
 };
 
-} // namespace rq::windows
+}  // namespace rq::windows

@@ -1,14 +1,14 @@
 #include "windows/ParticipantSelection.h"
 
-#include "widgets/GeometryKeeper.h"
-#include "widgets/GridColumns.h"
-#include "windows/ResultEntryWindow.h"
 #include "capture/ParticipantData.h"
 #include "common/ColumnFit.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "widgets/GeometryKeeper.h"
+#include "widgets/GridColumns.h"
+#include "windows/ResultEntryWindow.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -22,8 +22,8 @@
 #include <QSplitter>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
-#include <QTabWidget>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -54,8 +54,6 @@ QTableView *listView(QAbstractItemModel *model, QWidget *parent)
     return view;
 }
 
-
-
 QLabel *largeLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -82,7 +80,7 @@ QButtonGroup *radioGroup(QGroupBox *box, const QStringList &captions)
     return group;
 }
 
-} // namespace
+}  // namespace
 
 ParticipantSelection::ParticipantSelection(capture::ParticipantData &data, ResultEntryWindow &resultEntry, Operator &op,
                                            IniFile &ini, QWidget *parent)
@@ -202,8 +200,8 @@ QLayout *ParticipantSelection::buildPointsOptions(QWidget *page)
     auto *options = new QVBoxLayout;
     auto *formatBox = new QGroupBox(QStringLiteral("Punkteformat"), page);
     formatBox->setObjectName(kFormatKey);
-    m_format = radioGroup(formatBox, {QStringLiteral(" #"), QStringLiteral(" #.#"), QStringLiteral(" #.##"),
-                                      QStringLiteral(" #.###")});
+    m_format = radioGroup(
+        formatBox, {QStringLiteral(" #"), QStringLiteral(" #.#"), QStringLiteral(" #.##"), QStringLiteral(" #.###")});
     auto *sumBox = new QGroupBox(QStringLiteral("Punktetotal"), page);
     sumBox->setObjectName(kSumAvgKey);
     m_sumAvg = radioGroup(sumBox, {QStringLiteral("Summe"), QStringLiteral("Durchschnitt")});
@@ -295,10 +293,22 @@ ParticipantSelection::~ParticipantSelection()
         m_ini.writeString(kOptions, title->objectName(), title->text());
 }
 
-int ParticipantSelection::decimals() const { return m_format->checkedId(); }
-bool ParticipantSelection::average() const { return m_sumAvg->checkedId() == AverageChoice; }
-QString ParticipantSelection::detailTitle(int n) const { return n >= 1 && n <= kDetailTitles ? m_titles[n - 1]->text() : QString(); }
-QString ParticipantSelection::statusText() const { return m_status->text(); }
+int ParticipantSelection::decimals() const
+{
+    return m_format->checkedId();
+}
+bool ParticipantSelection::average() const
+{
+    return m_sumAvg->checkedId() == AverageChoice;
+}
+QString ParticipantSelection::detailTitle(int n) const
+{
+    return n >= 1 && n <= kDetailTitles ? m_titles[n - 1]->text() : QString();
+}
+QString ParticipantSelection::statusText() const
+{
+    return m_status->text();
+}
 
 QPushButton *ParticipantSelection::button(const QString &objectName) const
 {
@@ -427,7 +437,8 @@ void ParticipantSelection::search()
             throw Error(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(katText));
         const int row = m_data.categoryRow(*kat);
         if (row < 0) {
-            m_op.showMessage(MessageKind::Plain, QStringLiteral("Einzelkategorie ") + katText + QStringLiteral(" nicht vorhanden."));
+            m_op.showMessage(MessageKind::Plain,
+                             QStringLiteral("Einzelkategorie ") + katText + QStringLiteral(" nicht vorhanden."));
             failed = true;
         } else {
             selectCategoryRow(row);
@@ -456,7 +467,8 @@ void ParticipantSelection::showStatusCount()
     if (row < 0)
         return;
     const QSqlRecord cat = m_data.categories()->record(row);
-    m_op.inform(m_data.statusCount(cat.value(QStringLiteral("KAT_NR")).toInt(), cat.value(QStringLiteral("KAT_STR")).toString()));
+    m_op.inform(m_data.statusCount(cat.value(QStringLiteral("KAT_NR")).toInt(),
+                                   cat.value(QStringLiteral("KAT_STR")).toString()));
 }
 
-} // namespace rq::windows
+}  // namespace rq::windows

@@ -16,7 +16,7 @@ class QTableView;
 namespace rq {
 class IniFile;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::capture {
 class ParticipantData;
@@ -36,7 +36,7 @@ class ParticipantSelection : public QDialog
 
 public:
     ParticipantSelection(capture::ParticipantData &data, ResultEntryWindow &resultEntry, Operator &op, IniFile &ini,
-                   QWidget *parent = nullptr);
+                         QWidget *parent = nullptr);
     ~ParticipantSelection() override;
 
     int decimals() const;
@@ -113,4 +113,4 @@ private:
     std::array<QLineEdit *, kDetailTitles> m_titles = {};
 };
 
-} // namespace rq::windows
+}  // namespace rq::windows

@@ -107,4 +107,4 @@ void PreviewWindow::saveAs(const QString &path)
         reports::writePdf(m_document, path);
 }
 
-} // namespace rq::windows
+}  // namespace rq::windows

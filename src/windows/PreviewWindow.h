@@ -37,4 +37,4 @@ private:
     QLabel *m_pageLabel = nullptr;
 };
 
-} // namespace rq::windows
+}  // namespace rq::windows

@@ -1,12 +1,12 @@
 #include "windows/QueryEditorWindow.h"
 
-#include "widgets/GeometryKeeper.h"
 #include "common/CodePage1252.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "reports/TextReport.h"
+#include "widgets/GeometryKeeper.h"
 #include "widgets/ReportPrinter.h"
 
 #include <QCheckBox>
@@ -24,8 +24,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSqlError>
 #include <QSplitter>
+#include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QStandardItemModel>
@@ -37,7 +37,7 @@ namespace {
 
 const QString kWindowName = QStringLiteral("FormQueryEditor");
 
-} // namespace
+}  // namespace
 
 // A list that reports right clicks, for the ready-made statements.
 class RightClickList : public QListWidget
@@ -79,7 +79,7 @@ QLabel *caption(const QString &text, QWidget *parent)
     return label;
 }
 
-} // namespace
+}  // namespace
 
 QueryEditorWindow::QueryEditorWindow(db::Database &db, Operator &op, IniFile &ini, QWidget *parent)
     : QDialog(parent)
@@ -415,4 +415,4 @@ QString QueryEditorWindow::positionText() const
     return m_position->text();
 }
 
-} // namespace rq::windows
+}  // namespace rq::windows

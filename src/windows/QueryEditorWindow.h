@@ -83,4 +83,4 @@ private:
     QAbstractItemModel *m_model = nullptr;
 };
 
-} // namespace rq::windows
+}  // namespace rq::windows

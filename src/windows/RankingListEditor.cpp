@@ -37,8 +37,8 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 #include <QStyle>
-#include <QTabWidget>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -71,7 +71,7 @@ const QString SingleLine = QStringLiteral("CheckBoxSingleLine");
 const QString Spacer = QStringLiteral("CheckBoxSpacer");
 const QString Age = QStringLiteral("CheckBoxAge");
 const QString PdfPath = QStringLiteral("PDF-Path");
-} // namespace key
+}  // namespace key
 
 // The choices of the radio groups, by their index in the group.
 enum SumAvgChoice { SumChoice, AverageChoice };
@@ -119,7 +119,7 @@ QTableView *readOnlyGrid(const QString &name, QWidget *parent)
     return view;
 }
 
-} // namespace
+}  // namespace
 
 RankingListEditor::RankingListEditor(ranking::RankingListModels &models, Operator &op, IniFile &ini,
                                      const QString &programDirectory, QWidget *parent)
@@ -195,16 +195,17 @@ QWidget *RankingListEditor::buildSelectionTab()
 QLayout *RankingListEditor::buildOutputButtons(QWidget *page)
 {
     auto *grid = new QGridLayout;
-    m_saveStage = commandButton(QStringLiteral("Druckvorstufe &speichern"), QStringLiteral("BitBtnSaveStage"), QString(), page);
+    m_saveStage =
+        commandButton(QStringLiteral("Druckvorstufe &speichern"), QStringLiteral("BitBtnSaveStage"), QString(), page);
     m_print = commandButton(QStringLiteral("&Drucken"), QStringLiteral("BitBtnPrint"), QString(), page);
     grid->addWidget(m_saveStage, 0, 0);
     grid->addWidget(m_print, 0, 1);
     grid->addWidget(commandButton(QStringLiteral("Rangliste zu externer Datenbank"), QStringLiteral("BitBtnExport"),
                                   QString(), page),
                     1, 0);
-    grid->addWidget(commandButton(QStringLiteral("Druckvorlage erstellen"), QStringLiteral("BitBtnTemplate"), QString(),
-                                  page),
-                    1, 1);
+    grid->addWidget(
+        commandButton(QStringLiteral("Druckvorlage erstellen"), QStringLiteral("BitBtnTemplate"), QString(), page), 1,
+        1);
     m_progress = new QProgressBar(page);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
@@ -225,8 +226,9 @@ QLayout *RankingListEditor::buildOutputOptions(QWidget *page)
     m_spacer = checkBox(QStringLiteral("Rangtrennlinien"), key::Spacer);
     m_shortDetail = checkBox(QStringLiteral("Nur Leistungen anzeigen"), key::ShortDetail,
                              QStringLiteral("Diese Option blendet die Punktzhl der Details in der Rangliste aus "));
-    m_singleLine = checkBox(QStringLiteral("Alle Details auf Hauptzeile"), key::SingleLine,
-                            QStringLiteral("Alle Detailresultate werden auf der Hauptzeile ausgegeben (max. 6 Details) "));
+    m_singleLine =
+        checkBox(QStringLiteral("Alle Details auf Hauptzeile"), key::SingleLine,
+                 QStringLiteral("Alle Detailresultate werden auf der Hauptzeile ausgegeben (max. 6 Details) "));
     m_intro = new QLineEdit(page);
     m_intro->setObjectName(key::Intro);
     m_intro->setToolTip(QStringLiteral("Freistellung vor Titel (Angabe in mm)"));
@@ -337,7 +339,8 @@ void RankingListEditor::setUpEditingGrid(Level level, QTableView *view)
         static const QList<std::pair<QByteArray, QByteArray>> detailTitles = [] {
             QList<std::pair<QByteArray, QByteArray>> titles;
             for (int i = 1; i <= 15; ++i)
-                titles.append({"DETAIL" + QByteArray::number(i) + "_TITEL", "Detail" + QByteArray::number(i) + " Titel"});
+                titles.append(
+                    {"DETAIL" + QByteArray::number(i) + "_TITEL", "Detail" + QByteArray::number(i) + " Titel"});
             return titles;
         }();
         for (const auto &[field, caption] : detailTitles)
@@ -438,7 +441,8 @@ QWidget *RankingListEditor::buildTotalsGroup(QWidget *page)
     layout->setSpacing(3);
     auto *sumBox = new QGroupBox(QStringLiteral("Punktetotal"), totals);
     sumBox->setObjectName(key::SumAvg);
-    m_sumAvg = radioGroup(sumBox, {QStringLiteral("Summe aller Punkte"), QStringLiteral("Durchschnitt aller Punkte")}, 1);
+    m_sumAvg =
+        radioGroup(sumBox, {QStringLiteral("Summe aller Punkte"), QStringLiteral("Durchschnitt aller Punkte")}, 1);
     auto *formatBox = new QGroupBox(QStringLiteral("Punkteformat"), totals);
     formatBox->setObjectName(key::Format);
     m_format = radioGroup(formatBox,
@@ -530,10 +534,12 @@ QWidget *RankingListEditor::buildToolBar()
         {"Vorheriger", "NavPrior", QStyle::SP_MediaSeekBackward, [this] { navigate(Navigation::Prior); }, {}},
         {"Nächster", "NavNext", QStyle::SP_MediaSeekForward, [this] { navigate(Navigation::Next); }, {}},
         {"Letzter", "NavLast", QStyle::SP_MediaSkipForward, [this] { navigate(Navigation::Last); }, {}},
-        {"Einfügen", "NavInsert", QStyle::SP_FileDialogNewFolder, [this] { insertRow(); }, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"Einfügen", "NavInsert", QStyle::SP_FileDialogNewFolder, [this] { insertRow(); },
+         QKeySequence(Qt::CTRL | Qt::Key_N)},
         {"Löschen", "NavDelete", QStyle::SP_TrashIcon, [this] { deleteRow(); }, {}},
         {"Abbrechen", "NavCancel", QStyle::SP_DialogCancelButton, [this] { cancelRow(); }, {}},
-        {"Übernehmen", "NavPost", QStyle::SP_DialogApplyButton, [this] { postRow(); }, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Übernehmen", "NavPost", QStyle::SP_DialogApplyButton, [this] { postRow(); },
+         QKeySequence(Qt::CTRL | Qt::Key_S)},
     };
     for (const auto &t : tools) {
         // Icons with the captions as hints, so the bar fits the narrowest window.
@@ -636,8 +642,9 @@ void RankingListEditor::print()
         m_print->setEnabled(true);
     });
     runGuarded(m_op, [this] {
-        const auto document = reports::ReportDispatch::rankingList(
-            m_models.requireSelectedList(), reportOptions(), [this](int done, int total) { showProgress(done, total); });
+        const auto document =
+            reports::ReportDispatch::rankingList(m_models.requireSelectedList(), reportOptions(),
+                                                 [this](int done, int total) { showProgress(done, total); });
         showProgress(0, 0);
         if (!document)
             return;
@@ -768,8 +775,8 @@ void RankingListEditor::navigate(Navigation how)
         target = last;
         break;
     }
-    const int column = view->currentIndex().isValid() ? view->currentIndex().column()
-                                                      : view->horizontalHeader()->logicalIndex(0);
+    const int column =
+        view->currentIndex().isValid() ? view->currentIndex().column() : view->horizontalHeader()->logicalIndex(0);
     view->setCurrentIndex(view->model()->index(target, column));
 }
 
@@ -1002,4 +1009,4 @@ void RankingListEditor::storeSettings()
     GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).store(this);
 }
 
-} // namespace rq::windows
+}  // namespace rq::windows

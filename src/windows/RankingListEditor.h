@@ -21,7 +21,7 @@ class QTableView;
 namespace rq {
 class IniFile;
 class Operator;
-}
+}  // namespace rq
 
 namespace rq::windows {
 
@@ -143,4 +143,4 @@ private:
     QHash<QTableView *, int> m_narrowestLast;
 };
 
-} // namespace rq::windows
+}  // namespace rq::windows

@@ -1,11 +1,11 @@
 #include "windows/ResultEntryWindow.h"
 
-#include "widgets/GeometryKeeper.h"
 #include "capture/ParticipantData.h"
 #include "capture/Units.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
+#include "widgets/GeometryKeeper.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -53,7 +53,7 @@ public:
         return edit;
     }
 };
-} // namespace
+}  // namespace
 
 // The grid: every move of the current cell goes through the window's rule.
 class ResultGrid : public QTableWidget
@@ -303,8 +303,8 @@ void ResultEntryWindow::showRow(int row)
 {
     const QSignalBlocker block(m_grid);
     const capture::DisciplineRow &r = m_entry.rows().at(row);
-    const QStringList cells = {QString::number(row + 1), r.ident, r.disziplin, r.performance, capture::unitWord(r.unit),
-                               r.additional, r.points};
+    const QStringList cells = {QString::number(row + 1),  r.ident,      r.disziplin, r.performance,
+                               capture::unitWord(r.unit), r.additional, r.points};
     for (int c = 0; c < cells.size(); ++c) {
         auto *item = m_grid->item(row, c);
         if (!item) {
@@ -443,7 +443,8 @@ void ResultEntryWindow::handleKey(int key, Qt::KeyboardModifiers modifiers)
             moveTo(row + 1, Leistung);
         break;
     case Qt::Key_Escape:
-        if (column == Leistung && row >= 0 && row <= last && m_entry.rows().at(row).performance == QStringLiteral("-")) {
+        if (column == Leistung && row >= 0 && row <= last &&
+            m_entry.rows().at(row).performance == QStringLiteral("-")) {
             m_grid->item(row, Leistung)->setText(QString());
         }
         break;
@@ -513,4 +514,4 @@ void ResultEntryWindow::reject()
     QDialog::reject();
 }
 
-} // namespace rq::windows
+}  // namespace rq::windows

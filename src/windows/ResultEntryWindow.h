@@ -27,7 +27,8 @@ class ResultEntryWindow : public QDialog
 public:
     enum Column { Pos, Formel, Disziplin, Leistung, Einheit, Zusatzwert, Punkte, ColumnCount };
 
-    ResultEntryWindow(db::Database &db, Operator &op, IniFile &ini, capture::FormulaParser &parser, QWidget *parent = nullptr);
+    ResultEntryWindow(db::Database &db, Operator &op, IniFile &ini, capture::FormulaParser &parser,
+                      QWidget *parent = nullptr);
     ~ResultEntryWindow() override;
 
     // Loads the participant and shows the window modally; `decimals` and
@@ -100,4 +101,4 @@ private:
     QLabel *m_vereinLabel = nullptr;
 };
 
-} // namespace rq::windows
+}  // namespace rq::windows

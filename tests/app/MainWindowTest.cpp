@@ -35,7 +35,7 @@ QMenu *submenu(const QMenu *menu, const QString &caption)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 class MainWindowTest : public ::testing::Test
 {
@@ -57,8 +57,8 @@ TEST_F(MainWindowTest, MenuCaptionsHintsAndDefaults)
     EXPECT_EQ(top.at(2)->text(), QStringLiteral("&Hilfe"));
 
     QMenu *datei = top.at(0)->menu();
-    EXPECT_EQ(captions(datei), QStringList({QStringLiteral("&Exportieren"), QStringLiteral("Importieren"),
-                                            QStringLiteral("&Beenden")}));
+    EXPECT_EQ(captions(datei),
+              QStringList({QStringLiteral("&Exportieren"), QStringLiteral("Importieren"), QStringLiteral("&Beenden")}));
     EXPECT_EQ(captions(submenu(datei, QStringLiteral("&Exportieren"))),
               QStringList({QStringLiteral("&Sicherung aller Daten"), QStringLiteral("Mit &Editor Abfrage erstellen"),
                            QStringLiteral("E2V Datei exportieren")}));

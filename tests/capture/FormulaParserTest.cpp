@@ -7,9 +7,9 @@
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 using namespace rq;
 using namespace rq::capture;
@@ -23,10 +23,22 @@ TEST(FormulaParser, Examples)
         const char *formula;
         double result;
     } cases[] = {
-        {"L", 3}, {"Z", 7}, {"L 10 *", 30}, {"L 2 3 * +", 9}, {"Z L -", 4}, {"1000 L /", 1000.0 / 3},
-        {"4 0.5 ^", 2}, {"L 2", 2}, {"L -", -3}, {"5 -", -5}, {"+", 0}, {"1 2 3 4 5 6 7 + + + + + +", 28},
-        {"1 2 3 4 5 6 7 8 + + + + + + +", 35}, {"1 2 3 4 5 6 7 8 9 + + + + + + + +", 42},
-        {"  L    10   *  ", 30}, {"-3 L *", -9},
+        {"L", 3},
+        {"Z", 7},
+        {"L 10 *", 30},
+        {"L 2 3 * +", 9},
+        {"Z L -", 4},
+        {"1000 L /", 1000.0 / 3},
+        {"4 0.5 ^", 2},
+        {"L 2", 2},
+        {"L -", -3},
+        {"5 -", -5},
+        {"+", 0},
+        {"1 2 3 4 5 6 7 + + + + + +", 28},
+        {"1 2 3 4 5 6 7 8 + + + + + + +", 35},
+        {"1 2 3 4 5 6 7 8 9 + + + + + + + +", 42},
+        {"  L    10   *  ", 30},
+        {"-3 L *", -9},
     };
     for (const auto &c : cases) {
         ASSERT_TRUE(parser.prepare(QString::fromLatin1(c.formula))) << c.formula;
@@ -46,7 +58,8 @@ TEST(FormulaParser, Faults)
         QStringList messages;
     } cases[] = {
         {"l", false, {QStringLiteral("Bestätigung: Ungültiges Zeichen in Formel:l")}},
-        {"L 2,5 *", false,
+        {"L 2,5 *",
+         false,
          {QStringLiteral("Bestätigung: Ungültiges Zeichen in Formel:,"),
           QStringLiteral("Bestätigung: 2,5 ist keine gültige Konstante")}},
         {"-L", false, {QStringLiteral("Bestätigung: -L ist keine gültige Konstante")}},
@@ -93,10 +106,11 @@ TEST(Units, Normalisation)
         const char *canonical;
         double value;
     } cases[] = {
-        {"512", 1, 0, "512", 512},        {"5.5", 2, 0, "5.50", 5.5},     {"12.25", 0, 1, "12.2", 12.2},
-        {"12.75", 0, 1, "12.8", 12.8},    {"3.5", 4, 0, "3.5000", 230},   {"3.4512", 4, 0, "3.4512", 225.12},
-        {"3.59999", 4, 0, "4.0000", 240}, {"10.125", 3, 0, "10.12", 10.12}, {"-3", 5, 0, "-3", -3},
-        {"7", 9, 0, "", 0},
+        {"512", 1, 0, "512", 512},        {"5.5", 2, 0, "5.50", 5.5},
+        {"12.25", 0, 1, "12.2", 12.2},    {"12.75", 0, 1, "12.8", 12.8},
+        {"3.5", 4, 0, "3.5000", 230},     {"3.4512", 4, 0, "3.4512", 225.12},
+        {"3.59999", 4, 0, "4.0000", 240}, {"10.125", 3, 0, "10.12", 10.12},
+        {"-3", 5, 0, "-3", -3},           {"7", 9, 0, "", 0},
     };
     for (const auto &c : cases) {
         const Performance p = normalizePerformance(QString::fromLatin1(c.text), c.unit, c.decimals);

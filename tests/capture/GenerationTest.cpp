@@ -19,7 +19,10 @@ TEST(ListGeneration, BlockRule)
     const auto places = [](QList<qint64> ids, int perLine) {
         QStringList out;
         for (const DetailPlace &p : placeDetails(ids, perLine))
-            out << QStringLiteral("%1.%2%3").arg(p.block).arg(p.position).arg(p.opensBlock ? QStringLiteral("*") : QString());
+            out << QStringLiteral("%1.%2%3")
+                       .arg(p.block)
+                       .arg(p.position)
+                       .arg(p.opensBlock ? QStringLiteral("*") : QString());
         return out.join(u' ');
     };
     EXPECT_EQ(places({1, 2, 5}, 0), QStringLiteral("1.1* 1.2 1.5"));
@@ -42,7 +45,8 @@ protected:
     void SetUp() override
     {
         db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, DETAILS_PRO_ZEILE) VALUES (12, 0, 'AUTO')"));
-        db.exec(QStringLiteral("INSERT INTO VEREIN (VEREIN_ID, PREFIX, ORT, KANTON, VERBAND_ID) VALUES (4, 'TV', 'Thun', 'BE', '77')"));
+        db.exec(QStringLiteral(
+            "INSERT INTO VEREIN (VEREIN_ID, PREFIX, ORT, KANTON, VERBAND_ID) VALUES (4, 'TV', 'Thun', 'BE', '77')"));
     }
 
     void person(int nr, const char *name, int status, const QVariant &total, const QVariant &rank = {},
@@ -55,10 +59,11 @@ protected:
     }
     void discipline(int nr, qint64 disz, const char *performance, const char *extra, const char *points)
     {
-        db.exec(QStringLiteral("INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, EINHEIT_ID, STATUS_ID, DISZIPLIN, "
-                               "ZUSATZ1, ZUSATZ2, ZUSATZ3, IMPORT_ID, ZEILENTYP_ID) VALUES (12, ?, ?, 2, 1, 'Weitsprung', "
-                               "?, ?, ?, 1, 1)"),
-                {nr, disz, QString::fromLatin1(performance), QString::fromLatin1(extra), QString::fromLatin1(points)});
+        db.exec(
+            QStringLiteral("INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, EINHEIT_ID, STATUS_ID, DISZIPLIN, "
+                           "ZUSATZ1, ZUSATZ2, ZUSATZ3, IMPORT_ID, ZEILENTYP_ID) VALUES (12, ?, ?, 2, 1, 'Weitsprung', "
+                           "?, ?, ?, 1, 1)"),
+            {nr, disz, QString::fromLatin1(performance), QString::fromLatin1(extra), QString::fromLatin1(points)});
     }
     bool generate()
     {
@@ -82,7 +87,7 @@ protected:
     QString lastKatSearch;  // what the editor's "Kategorie suchen" proposes afterwards
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(GenerationTest, PositionsBlocksDetailsAndClubs)
 {
@@ -101,12 +106,15 @@ TEST_F(GenerationTest, PositionsBlocksDetailsAndClubs)
                                   "coalesce(AUSZEICHNUNG, '-') FROM RANGPOS ORDER BY RANGPOS_NR")),
               QStringList({QStringLiteral("1:Drei:1:-"), QStringLiteral("2:Zwei:2:Kranz"),
                            QStringLiteral("3:Eins:2:Kranz"), QStringLiteral("4:Fünf:-:-")}));
-    EXPECT_EQ(rows(QStringLiteral("SELECT VEREIN || '/' || coalesce(VEREIN_ID, '-') || '/' || coalesce(KANTON, '-') || "
-                                  "'/' || coalesce(VERBAND_NR, '-') FROM RANGPOS WHERE RANGPOS_NR IN (1, 3) ORDER BY 1")),
-              QStringList({QStringLiteral("TV Bern/-/-/-"), QStringLiteral("TV Thun/4/BE/77")}));
-    EXPECT_EQ(rows(QStringLiteral("SELECT DETAILBLOCK_NR || ':' || NAME1 FROM DETAILBLOCK")), QStringList{QStringLiteral("1:T1")});
+    EXPECT_EQ(
+        rows(QStringLiteral("SELECT VEREIN || '/' || coalesce(VEREIN_ID, '-') || '/' || coalesce(KANTON, '-') || "
+                            "'/' || coalesce(VERBAND_NR, '-') FROM RANGPOS WHERE RANGPOS_NR IN (1, 3) ORDER BY 1")),
+        QStringList({QStringLiteral("TV Bern/-/-/-"), QStringLiteral("TV Thun/4/BE/77")}));
+    EXPECT_EQ(rows(QStringLiteral("SELECT DETAILBLOCK_NR || ':' || NAME1 FROM DETAILBLOCK")),
+              QStringList{QStringLiteral("1:T1")});
     EXPECT_EQ(rows(QStringLiteral("SELECT DETAILPOS_NR || ':' || DETAILTEXT FROM DETAIL ORDER BY 1")),
-              QStringList({QStringLiteral("1:Weitsprung: 5.50 [3] (512.00)"), QStringLiteral("2:Weitsprung: 6.00 (600.00)")}));
+              QStringList(
+                  {QStringLiteral("1:Weitsprung: 5.50 [3] (512.00)"), QStringLiteral("2:Weitsprung: 6.00 (600.00)")}));
     EXPECT_EQ(lastKatSearch, QStringLiteral("12"));
 }
 
@@ -127,7 +135,8 @@ TEST_F(GenerationTest, EmptyCategoryMissingHeaderAndAFailureKeepingTheOldList)
 
     db.exec(QStringLiteral("DELETE FROM RANGLISTE"));
     EXPECT_FALSE(generate());
-    EXPECT_EQ(op.messages.last(), QStringLiteral("Ranquill: Keine Kopfdaten für Rangliste der Kategorie <12> mit Klasse <0> vorhanden"));
+    EXPECT_EQ(op.messages.last(),
+              QStringLiteral("Ranquill: Keine Kopfdaten für Rangliste der Kategorie <12> mit Klasse <0> vorhanden"));
     EXPECT_EQ(lastKatSearch, QString());
 }
 
@@ -141,8 +150,8 @@ TEST_F(GenerationTest, LateRegistration)
         op.answer(Button::Yes);
         return late.registerParticipant(r);
     };
-    Registration good{QStringLiteral("12"), QStringLiteral("7"), QStringLiteral("O'Brien"), QStringLiteral("Seán"),
-                      QString(), 4};
+    Registration good{QStringLiteral("12"),   QStringLiteral("7"), QStringLiteral("O'Brien"),
+                      QStringLiteral("Seán"), QString(),           4};
     const struct
     {
         Registration r;
@@ -165,7 +174,8 @@ TEST_F(GenerationTest, LateRegistration)
     EXPECT_EQ(rows(QStringLiteral("SELECT NAME || '|' || coalesce(JAHRGANG, '-') || '|' || ORT || '|' || STATUS_ID || "
                                   "'|' || IMPORT_ID FROM PERSON WHERE PERS_ID = 7")),
               QStringList{QStringLiteral("O'Brien|-|Thun|0|0")});
-    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE PERS_ID = 7 AND STATUS_ID = 0")), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE PERS_ID = 7 AND STATUS_ID = 0")),
+              QStringList{QStringLiteral("2")});
     ParticipantData data(db);
     EXPECT_EQ(data.statusCount(12, QStringLiteral("LA Aktive")),
               QStringLiteral("12 LA Aktive\r\n\r\nUnbearbeitet: 1\r\nBearbeitet: 1"));

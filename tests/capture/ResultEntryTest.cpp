@@ -47,7 +47,7 @@ protected:
     ResultEntry entry{db, op, ini, parser};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ResultEntryTest, LoadBringsStoredTextsIntoCanonicalForm)
 {
@@ -117,10 +117,12 @@ TEST_F(ResultEntryTest, SavedStatusTotalAndWarnings)
         PersonFields fields = entry.person();
         fields.status = c.status;
         EXPECT_EQ(entry.save(fields, QString::fromLatin1(c.total)), ResultEntry::Saved::Yes);
-        EXPECT_EQ(value(QStringLiteral("SELECT coalesce(ZUSATZ1, '-') || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON")),
-                  QString::fromLatin1(c.stored))
+        EXPECT_EQ(
+            value(QStringLiteral("SELECT coalesce(ZUSATZ1, '-') || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON")),
+            QString::fromLatin1(c.stored))
             << c.total;
-        EXPECT_EQ(op.messages.join(u'\n'), c.warning[0] ? QStringLiteral("Warnung: ") + QString::fromUtf8(c.warning) : QString());
+        EXPECT_EQ(op.messages.join(u'\n'),
+                  c.warning[0] ? QStringLiteral("Warnung: ") + QString::fromUtf8(c.warning) : QString());
     }
     EXPECT_EQ(value(QStringLiteral("SELECT group_concat(STATUS_ID || ':' || coalesce(ZUSATZ3, '-'), ' ') FROM "
                                    "(SELECT * FROM LEISTUNG ORDER BY DISZ_ID)")),

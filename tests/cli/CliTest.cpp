@@ -60,12 +60,13 @@ protected:
     QString ini = dir.filePath(QStringLiteral("Ranquill.ini"));
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(CliTest, ImportSqlCaptureAndPdf)
 {
-    const QString v2e = file(QStringLiteral("event.v2e"), {participant(1), participant(2), QStringLiteral("2\t12\t3\t\t\t7"),
-                                                          performance(1, 1, 2), performance(2, 1, 2)});
+    const QString v2e =
+        file(QStringLiteral("event.v2e"), {participant(1), participant(2), QStringLiteral("2\t12\t3\t\t\t7"),
+                                           performance(1, 1, 2), performance(2, 1, 2)});
     Result r = cli({QStringLiteral("import-v2e"), v2e});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QStringLiteral("Fehler in Zeile 3: Status ID ungültig\n"));
@@ -84,10 +85,14 @@ TEST_F(CliTest, ImportSqlCaptureAndPdf)
     EXPECT_TRUE(r.err.contains(QStringLiteral("Fehler: Negative Leistung nicht erlaubt")));
 
     EXPECT_EQ(cli({QStringLiteral("new-list"), QStringLiteral("12"), QStringLiteral("0")}).exitCode, 0);
-    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("update RANGLISTE set LAYOUT = 'EINZEL', KATEGORIE_D = 'Aktive'")})
-                  .exitCode,
-              0);
-    EXPECT_EQ(cli({QStringLiteral("generate"), QStringLiteral("12"), QStringLiteral("--award"), QStringLiteral("Kranz")}).exitCode, 0);
+    EXPECT_EQ(
+        cli({QStringLiteral("sql"), QStringLiteral("update RANGLISTE set LAYOUT = 'EINZEL', KATEGORIE_D = 'Aktive'")})
+            .exitCode,
+        0);
+    EXPECT_EQ(
+        cli({QStringLiteral("generate"), QStringLiteral("12"), QStringLiteral("--award"), QStringLiteral("Kranz")})
+            .exitCode,
+        0);
     EXPECT_EQ(cli({QStringLiteral("rank"), QStringLiteral("12"), QStringLiteral("0")}).exitCode, 0);
     const QString pdf = dir.filePath(QStringLiteral("List12.pdf"));
     r = cli({QStringLiteral("print-pdf"), QStringLiteral("12"), QStringLiteral("0"), pdf});
@@ -113,8 +118,8 @@ TEST_F(CliTest, UsageAndLock)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     holder.setProcessEnvironment(env);
-    holder.start(QStringLiteral("flock"), {runtime.filePath(QStringLiteral("RANQUILL.lock")), QStringLiteral("sleep"),
-                                           QStringLiteral("30")});
+    holder.start(QStringLiteral("flock"),
+                 {runtime.filePath(QStringLiteral("RANQUILL.lock")), QStringLiteral("sleep"), QStringLiteral("30")});
     ASSERT_TRUE(holder.waitForStarted());
     for (int i = 0; i < 50 && !QFileInfo::exists(runtime.filePath(QStringLiteral("RANQUILL.lock"))); ++i)
         QThread::msleep(20);

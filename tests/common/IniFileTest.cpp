@@ -21,8 +21,8 @@ TEST_F(IniFileTest, MissingFileGivesDefaults)
     EXPECT_EQ(ini.readInt(QStringLiteral("DB"), QStringLiteral("RebuildId"), 0), 0);
     EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("PDF-Path"), QStringLiteral("x")),
               QStringLiteral("x"));
-    const WindowGeometry g = readWindowGeometry(ini, QStringLiteral("MainForm"), QSize(640, 480),
-                                                QSize(1025, 769), GeometryKeys::All);
+    const WindowGeometry g =
+        readWindowGeometry(ini, QStringLiteral("MainForm"), QSize(640, 480), QSize(1025, 769), GeometryKeys::All);
     EXPECT_EQ(g.top, 144);  // (769 - 480) / 2 rounded toward zero
     EXPECT_EQ(g.left, 192);
     EXPECT_EQ(g.width, 640);
@@ -53,7 +53,8 @@ TEST_F(IniFileTest, ValuesThatAreNoIntegersReadAsDefault)
 TEST_F(IniFileTest, NonAsciiKeyStaysReadableInTheFile)
 {
     ASSERT_TRUE(ini.writeString(QStringLiteral("Formulas"), QStringLiteral("7-Kugelstoßen"), QStringLiteral("L 2 *")));
-    EXPECT_EQ(test::readBytes(path), QByteArray("[Formulas]\r\n7-Kugelsto\xDF" "en=L 2 *\r\n"));
+    EXPECT_EQ(test::readBytes(path), QByteArray("[Formulas]\r\n7-Kugelsto\xDF"
+                                                "en=L 2 *\r\n"));
     EXPECT_EQ(ini.readString(QStringLiteral("formulas"), QStringLiteral("7-KUGELSTOSSEN")), QString());
     EXPECT_EQ(ini.readString(QStringLiteral("formulas"), QStringLiteral("7-Kugelstoßen")), QStringLiteral("L 2 *"));
 }
@@ -64,8 +65,8 @@ TEST_F(IniFileTest, MaximisedCloseKeepsTheNormalGeometry)
     writeWindowGeometry(ini, QStringLiteral("MainForm"), normal, GeometryKeys::All);
     WindowGeometry maximised{0, 0, 1000, 1900, true};
     writeWindowGeometry(ini, QStringLiteral("MainForm"), maximised, GeometryKeys::All);
-    const WindowGeometry g = readWindowGeometry(ini, QStringLiteral("MainForm"), QSize(640, 480),
-                                                QSize(1920, 1080), GeometryKeys::All);
+    const WindowGeometry g =
+        readWindowGeometry(ini, QStringLiteral("MainForm"), QSize(640, 480), QSize(1920, 1080), GeometryKeys::All);
     EXPECT_TRUE(g.maximised);
     EXPECT_EQ(g.top, 100);
     EXPECT_EQ(g.left, 50);

@@ -2,9 +2,9 @@
 
 #include <QLocale>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 using namespace rq::num;
 
@@ -14,9 +14,17 @@ TEST(Numbers, ParseInteger)
     {
         const char *text;
         std::optional<qint64> expected;
-    } cases[] = {{"12", 12},       {"-5", -5},          {"+7", 7},           {" 3 ", 3},
-                 {"0", 0},         {"12.0", std::nullopt}, {"1e3", std::nullopt}, {"", std::nullopt},
-                 {"x", std::nullopt}, {"-", std::nullopt}, {"12a", std::nullopt},
+    } cases[] = {{"12", 12},
+                 {"-5", -5},
+                 {"+7", 7},
+                 {" 3 ", 3},
+                 {"0", 0},
+                 {"12.0", std::nullopt},
+                 {"1e3", std::nullopt},
+                 {"", std::nullopt},
+                 {"x", std::nullopt},
+                 {"-", std::nullopt},
+                 {"12a", std::nullopt},
                  {"99999999999999999999", std::nullopt}};
     for (const auto &c : cases)
         EXPECT_EQ(parseInteger(QString::fromUtf8(c.text)), c.expected) << c.text;
@@ -29,11 +37,10 @@ TEST(Numbers, ParseDecimalUsesPointWhateverTheLocale)
     {
         const char *text;
         std::optional<double> expected;
-    } cases[] = {{"12.5", 12.5},          {"12,5", std::nullopt}, {"12.", 12.0},  {".5", 0.5},
-                 {"-3.25", -3.25},        {"1e3", 1000.0},        {"12.50000", 12.5}, {" 7 ", 7.0},
-                 {"abc", std::nullopt},   {"inf", std::nullopt},  {"nan", std::nullopt},
-                 {"", std::nullopt},      {".", std::nullopt},    {"1.2.3", std::nullopt},
-                 {"1e", std::nullopt},    {"1,000.5", std::nullopt}};
+    } cases[] = {{"12.5", 12.5},        {"12,5", std::nullopt},  {"12.", 12.0},         {".5", 0.5},
+                 {"-3.25", -3.25},      {"1e3", 1000.0},         {"12.50000", 12.5},    {" 7 ", 7.0},
+                 {"abc", std::nullopt}, {"inf", std::nullopt},   {"nan", std::nullopt}, {"", std::nullopt},
+                 {".", std::nullopt},   {"1.2.3", std::nullopt}, {"1e", std::nullopt},  {"1,000.5", std::nullopt}};
     for (const auto &c : cases)
         EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text)), c.expected) << c.text;
     QLocale::setDefault(QLocale::c());
@@ -51,9 +58,9 @@ TEST(Numbers, FormatFixed)
         {12.5, 2, 8, "12.50"},
         {5.5, 2, 8, "5.50"},
         {512, 0, 8, "512"},
-        {12.25, 1, 8, "12.3"},           // half away from zero on the decimal digits
+        {12.25, 1, 8, "12.3"},  // half away from zero on the decimal digits
         {-12.25, 1, 8, "-12.3"},
-        {123456.789, 3, 8, "123456.790"}, // 8 significant digits, then padded
+        {123456.789, 3, 8, "123456.790"},  // 8 significant digits, then padded
         {3.5, 4, 8, "3.5000"},
         {0.006, 2, 8, "0.01"},
         {-0.001, 2, 8, "0.00"},
@@ -79,9 +86,17 @@ TEST(Numbers, FormatGeneralIsShortest)
     {
         double value;
         const char *expected;
-    } cases[] = {{5.50, "5.5"},   {3, "3"},         {0.1 + 0.2, "0.3"}, {-7.25, "-7.25"},
-                 {0, "0"},        {225.12, "225.12"}, {1e20, "1E20"},     {0.0001, "0.0001"},
-                 {0.00001, "0.00001"}, {0.000001, "1E-6"}, {123456789012345.0, "123456789012345"}};
+    } cases[] = {{5.50, "5.5"},
+                 {3, "3"},
+                 {0.1 + 0.2, "0.3"},
+                 {-7.25, "-7.25"},
+                 {0, "0"},
+                 {225.12, "225.12"},
+                 {1e20, "1E20"},
+                 {0.0001, "0.0001"},
+                 {0.00001, "0.00001"},
+                 {0.000001, "1E-6"},
+                 {123456789012345.0, "123456789012345"}};
     for (const auto &c : cases)
         EXPECT_EQ(formatGeneral(c.value), QString::fromLatin1(c.expected)) << c.value;
 }

@@ -2,10 +2,11 @@
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
 #include <unistd.h>
 
 using namespace rq;
@@ -23,7 +24,7 @@ int inChild(const std::function<int()> &body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
-} // namespace
+}  // namespace
 
 TEST(SingleInstance, SecondProcessIsRefusedWhileTheFirstRuns)
 {

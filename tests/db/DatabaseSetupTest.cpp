@@ -94,13 +94,13 @@ TEST_F(DatabaseSetupTest, MaintenanceListsTheRulesWithoutShowingTheList)
     errors.visible = false;
     auto db = start(1);
     const QStringList leistung = DatabaseSetup::constraintListing(*db, *db::findTable(QStringLiteral("LEISTUNG")));
-    EXPECT_EQ(leistung, QStringList({QStringLiteral("RI Number: 1"), QStringLiteral("RI Name: LEISTUNG_PERSON"),
-                                     QStringLiteral("RI Type: DEPENDENT"),
-                                     QStringLiteral("RI Other Table Name: PERSON.db"),
-                                     QStringLiteral("RI Modify Qualifier: CASCADE"), QStringLiteral(", rintRESTRICT"),
-                                     QStringLiteral("RI Fields in Linking Key: 2"),
-                                     QStringLiteral("RI Key Field Numbers in Table: 1, 2"),
-                                     QStringLiteral("RI Key Field Numbers in Other Table: 1, 2"), QString()}));
+    EXPECT_EQ(leistung,
+              QStringList({QStringLiteral("RI Number: 1"), QStringLiteral("RI Name: LEISTUNG_PERSON"),
+                           QStringLiteral("RI Type: DEPENDENT"), QStringLiteral("RI Other Table Name: PERSON.db"),
+                           QStringLiteral("RI Modify Qualifier: CASCADE"), QStringLiteral(", rintRESTRICT"),
+                           QStringLiteral("RI Fields in Linking Key: 2"),
+                           QStringLiteral("RI Key Field Numbers in Table: 1, 2"),
+                           QStringLiteral("RI Key Field Numbers in Other Table: 1, 2"), QString()}));
     // PERSON lists the same rule as its master; the other tables list nothing.
     EXPECT_EQ(errors.lines.size(), 20);
     EXPECT_EQ(errors.lines.at(2), QStringLiteral("RI Type: MASTER"));
@@ -125,7 +125,8 @@ TEST_F(DatabaseSetupTest, DamagedTableIsKeptAsideNotOverwritten)
     EXPECT_TRUE(op.messages.first().startsWith(QStringLiteral("Warnung: Beschädigte Daten")));
     const QStringList aside = db->tableNames().filter(QStringLiteral("PERSON_ALT_"));
     ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(db->scalar(QStringLiteral("SELECT NAME FROM \"%1\"").arg(aside.first())).toString(), QStringLiteral("Alt"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT NAME FROM \"%1\"").arg(aside.first())).toString(),
+              QStringLiteral("Alt"));
     EXPECT_EQ(DatabaseSetup::inspect(*db, *db::findTable(QStringLiteral("PERSON"))), db::TableState::Fits);
     EXPECT_EQ(DatabaseSetup::inspect(*db, *db::findTable(QStringLiteral("LEISTUNG"))), db::TableState::Fits);
 }

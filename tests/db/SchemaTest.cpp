@@ -19,12 +19,17 @@ protected:
     void person(int kat, int pers)
     {
         db.exec(QStringLiteral("INSERT INTO PERSON (KAT_ID, PERS_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) "
-                               "VALUES (%1, %2, 0, 1, 2)").arg(kat).arg(pers));
+                               "VALUES (%1, %2, 0, 1, 2)")
+                    .arg(kat)
+                    .arg(pers));
     }
     void performance(int kat, int pers, int disz)
     {
         db.exec(QStringLiteral("INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) "
-                               "VALUES (%1, %2, %3, 0, 1, 1)").arg(kat).arg(pers).arg(disz));
+                               "VALUES (%1, %2, %3, 0, 1, 1)")
+                    .arg(kat)
+                    .arg(pers)
+                    .arg(disz));
     }
 };
 
@@ -54,7 +59,8 @@ TEST_F(SchemaTest, TextsAreCutAndEmptyTextIsNull)
     db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, JAHRGANG, AUSZEICHNUNG, VEREIN) "
                            "VALUES (?, ?, ?, ?, ?, ?)"),
             {1, 0, 1, QString(25, u'9'), QString(), QString(80, u'v')});
-    QSqlQuery q = db.exec(QStringLiteral("SELECT length(JAHRGANG), AUSZEICHNUNG IS NULL, length(VEREIN) FROM RANGPOS"), {});
+    QSqlQuery q =
+        db.exec(QStringLiteral("SELECT length(JAHRGANG), AUSZEICHNUNG IS NULL, length(VEREIN) FROM RANGPOS"), {});
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 20);
     EXPECT_TRUE(q.value(1).toBool());

@@ -16,8 +16,12 @@ TEST(StatementRunner, ValuesWrittenInForDisplay)
         QVariantList values;
         const char *shown;
     } cases[] = {
-        {"UPDATE RANGPOS SET RANG = ?\nWHERE KAT_NR = ?", {QStringLiteral("1"), 12}, "UPDATE RANGPOS SET RANG = '1'\nWHERE KAT_NR = 12"},
-        {"SET A = ?, B = ?, C = ?", {QStringLiteral("O'Brien"), QVariant(), 412.5}, "SET A = 'O''Brien', B = NULL, C = 412.5"},
+        {"UPDATE RANGPOS SET RANG = ?\nWHERE KAT_NR = ?",
+         {QStringLiteral("1"), 12},
+         "UPDATE RANGPOS SET RANG = '1'\nWHERE KAT_NR = 12"},
+        {"SET A = ?, B = ?, C = ?",
+         {QStringLiteral("O'Brien"), QVariant(), 412.5},
+         "SET A = 'O''Brien', B = NULL, C = 412.5"},
         {"WHERE X = '?' AND Y = ?", {7}, "WHERE X = '?' AND Y = 7"},
         {"SET A = ?", {}, "SET A = ?"},
     };
@@ -33,8 +37,10 @@ TEST(StatementRunner, ARefusedStatementIsShownWithItsValuesThenThrown)
     EXPECT_EQ(runner.run({QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR)"), QStringLiteral("VALUES (?, ?)")},
                          {3, 0}),
               1);
-    EXPECT_THROW(runner.run({QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR)"), QStringLiteral("VALUES (?, ?)")},
-                            {3, 0}),
-                 EngineError);
-    EXPECT_EQ(op.messages, QStringList{QStringLiteral("Fehler: INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR)\nVALUES (3, 0)")});
+    EXPECT_THROW(
+        runner.run({QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR)"), QStringLiteral("VALUES (?, ?)")},
+                   {3, 0}),
+        EngineError);
+    EXPECT_EQ(op.messages,
+              QStringList{QStringLiteral("Fehler: INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR)\nVALUES (3, 0)")});
 }

@@ -20,18 +20,44 @@ namespace {
 // A participant line of the central product: category 12, start number 7.
 QStringList participant()
 {
-    return {QStringLiteral("2"), QStringLiteral("12"), QStringLiteral("7"), QString(), QStringLiteral("Bem"),
-            QStringLiteral("1"), QString(), QString(), QString(), QString(), QStringLiteral("Meier"),
-            QStringLiteral("Hans"), QStringLiteral("1990"), QStringLiteral("TV"), QStringLiteral("Bern"),
-            QStringLiteral("Leichtathletik"), QStringLiteral("Aktive")};
+    return {QStringLiteral("2"),
+            QStringLiteral("12"),
+            QStringLiteral("7"),
+            QString(),
+            QStringLiteral("Bem"),
+            QStringLiteral("1"),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QStringLiteral("Meier"),
+            QStringLiteral("Hans"),
+            QStringLiteral("1990"),
+            QStringLiteral("TV"),
+            QStringLiteral("Bern"),
+            QStringLiteral("Leichtathletik"),
+            QStringLiteral("Aktive")};
 }
 
 QStringList performance(int disz = 1)
 {
-    return {QStringLiteral("1"), QStringLiteral("12"), QStringLiteral("7"), QString::number(disz), QStringLiteral("2"),
-            QStringLiteral("0"), QString(), QString(), QStringLiteral("Meter"), QStringLiteral("Weitsprung"),
-            QStringLiteral("Meier"), QStringLiteral("Hans"), QStringLiteral("1990"), QStringLiteral("TV"),
-            QStringLiteral("Bern"), QStringLiteral("Leichtathletik"), QStringLiteral("Aktive")};
+    return {QStringLiteral("1"),
+            QStringLiteral("12"),
+            QStringLiteral("7"),
+            QString::number(disz),
+            QStringLiteral("2"),
+            QStringLiteral("0"),
+            QString(),
+            QString(),
+            QStringLiteral("Meter"),
+            QStringLiteral("Weitsprung"),
+            QStringLiteral("Meier"),
+            QStringLiteral("Hans"),
+            QStringLiteral("1990"),
+            QStringLiteral("TV"),
+            QStringLiteral("Bern"),
+            QStringLiteral("Leichtathletik"),
+            QStringLiteral("Aktive")};
 }
 
 QStringList with(QStringList fields, int number, const QString &value)
@@ -62,14 +88,11 @@ protected:
     {
         InterchangeImport(db, errors).importFile(path, format);
     }
-    int count(const QString &table)
-    {
-        return db.scalar(QStringLiteral("SELECT count(*) FROM ") + table).toInt();
-    }
+    int count(const QString &table) { return db.scalar(QStringLiteral("SELECT count(*) FROM ") + table).toInt(); }
     QVariant value(const QString &sql) { return db.scalar(sql); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(InterchangeLines, FieldChecks)
 {
@@ -107,8 +130,8 @@ TEST(InterchangeLines, FieldChecks)
         {line(with(performance(), 13, QStringLiteral("abc"))), false, Format::E2V, ""},
     };
     for (const auto &c : cases) {
-        const CheckedLine checked = c.participantLine ? checkParticipantLine(c.line, c.format)
-                                                      : checkPerformanceLine(c.line, c.format);
+        const CheckedLine checked =
+            c.participantLine ? checkParticipantLine(c.line, c.format) : checkPerformanceLine(c.line, c.format);
         EXPECT_EQ(checked.reason, QString::fromUtf8(c.reason)) << c.line.toStdString();
     }
 }
@@ -123,7 +146,8 @@ TEST_F(InterchangeTest, StoresValuesAsTheyStandAndReportsLineNumbers)
                                          QStringLiteral("Fehler in Zeile 5: Status ID ungültig")}));
     EXPECT_TRUE(errors.visible);
     QSqlQuery q = db.exec(QStringLiteral("SELECT PUNKTE, KATEGORIE, RANG IS NULL, AUSZEICHNUNG_ID IS NULL, IMPORT_ID, "
-                                         "ZEILENTYP_ID, ZUSATZ1 IS NULL, PKT_VAL IS NULL FROM PERSON"), {});
+                                         "ZEILENTYP_ID, ZUSATZ1 IS NULL, PKT_VAL IS NULL FROM PERSON"),
+                          {});
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), QStringLiteral("12.50000"));
     EXPECT_EQ(q.value(1).toString(), QString(40, u'K'));
@@ -234,8 +258,10 @@ TEST_F(InterchangeTest, E2vRoundTripKeepsTheCapturedResults)
         EXPECT_FALSE(b.next());
         EXPECT_GT(rows, 1);
     }
-    EXPECT_TRUE(other.db->scalar(QStringLiteral("SELECT PUNKTE IS NULL AND LEISTUNG IS NULL AND ZUSATZ2 IS NULL "
-                                                 "FROM LEISTUNG WHERE DISZ_ID = 10")).toBool());
+    EXPECT_TRUE(other.db
+                    ->scalar(QStringLiteral("SELECT PUNKTE IS NULL AND LEISTUNG IS NULL AND ZUSATZ2 IS NULL "
+                                            "FROM LEISTUNG WHERE DISZ_ID = 10"))
+                    .toBool());
 
     // Into the database it came from: every line a duplicate.
     InterchangeImport(db, errors).importFile(exported, Format::E2V);
@@ -245,11 +271,13 @@ TEST_F(InterchangeTest, E2vRoundTripKeepsTheCapturedResults)
 TEST_F(InterchangeTest, E2vAwardIsCutToItsWholePart)
 {
     import(file({line(with(with(participant(), 8, QStringLiteral("2.9")), 7, QStringLiteral("17.25"))),
-                 line(with(performance(), 13, QStringLiteral("abc")))}, QStringLiteral("a.e2v")),
+                 line(with(performance(), 13, QStringLiteral("abc")))},
+                QStringLiteral("a.e2v")),
            Format::E2V);
     EXPECT_TRUE(errors.lines.isEmpty());
-    EXPECT_EQ(value(QStringLiteral("SELECT AUSZEICHNUNG_ID || '/' || ZUSATZ1 || '/' || PKT_VAL FROM PERSON")).toString(),
-              QStringLiteral("2/17.25/17.25"));
+    EXPECT_EQ(
+        value(QStringLiteral("SELECT AUSZEICHNUNG_ID || '/' || ZUSATZ1 || '/' || PKT_VAL FROM PERSON")).toString(),
+        QStringLiteral("2/17.25/17.25"));
     EXPECT_EQ(value(QStringLiteral("SELECT JAHRGANG FROM LEISTUNG")).toString(), QStringLiteral("abc"));
 }
 

@@ -1,9 +1,9 @@
 #include "common/ColumnFit.h"
 #include "common/Errors.h"
 #include "db/Database.h"
-#include "ranking/RankingListModels.h"
 #include "ranking/LinkedTableModel.h"
 #include "ranking/OrderedListModel.h"
+#include "ranking/RankingListModels.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
 
@@ -27,8 +27,9 @@ protected:
                                    "'Turnen', 'Aktive')"),
                     {kat});
             for (int pos : {3, 4}) {
-                db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, NAME1) VALUES (?, 0, ?, ?)"),
-                        {kat, pos, QStringLiteral("P%1").arg(pos)});
+                db.exec(
+                    QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, NAME1) VALUES (?, 0, ?, ?)"),
+                    {kat, pos, QStringLiteral("P%1").arg(pos)});
                 for (int blk : {1, 2}) {
                     db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) "
                                            "VALUES (?, 0, ?, ?)"),
@@ -61,7 +62,7 @@ protected:
     std::unique_ptr<RankingListModels> module;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(RankingListModelsTest, RenumberingAPositionCarriesItsChildren)
 {
@@ -86,11 +87,13 @@ TEST_F(RankingListModelsTest, RenumberingAPositionCarriesItsChildren)
 TEST_F(RankingListModelsTest, CollisionInAFollowUpChangesNothing)
 {
     // Blocks left behind by a deleted position 8 block the move of position 3 to 8.
-    db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (12, 0, 8, 1)"));
+    db.exec(
+        QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (12, 0, 8, 1)"));
     EXPECT_THROW(renumber(8), EngineError);
     ASSERT_EQ(op.messages.size(), 1);
-    EXPECT_EQ(op.messages.first(), QStringLiteral("Fehler: UPDATE DETAILBLOCK SET RANGPOS_NR = 8\nWHERE RANGPOS_NR = 3\n"
-                                                  "AND KLASSE_NR = 0\nAND KAT_NR = 12"));
+    EXPECT_EQ(op.messages.first(),
+              QStringLiteral("Fehler: UPDATE DETAILBLOCK SET RANGPOS_NR = 8\nWHERE RANGPOS_NR = 3\n"
+                             "AND KLASSE_NR = 0\nAND KAT_NR = 12"));
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE KAT_NR = 12 AND RANGPOS_NR = 3")), 1);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 12 AND RANGPOS_NR = 3")), 2);
     // The edit stays for correction, and a free number then goes through.
@@ -117,7 +120,8 @@ TEST_F(RankingListModelsTest, NewRowsGetTheirLinkFieldsAndBadKeysAreRefused)
     positions->setData(positions->index(row, positions->fieldIndex(QStringLiteral("RANGPOS_NR"))), 5);
     positions->post();
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT NAME1 FROM RANGPOS WHERE KAT_NR = 12 AND KLASSE_NR = 0 AND "
-                                       "RANGPOS_NR = 5")).toString(),
+                                       "RANGPOS_NR = 5"))
+                  .toString(),
               QStringLiteral("Neu"));
     EXPECT_TRUE(op.messages.isEmpty());
 }
@@ -128,9 +132,10 @@ TEST_F(RankingListModelsTest, NewListsAndCategorySearch)
     EXPECT_EQ(module->currentKey(), (ListKey{12, 1}));
     EXPECT_FALSE(module->createList(QStringLiteral("12"), QStringLiteral("0")));
     EXPECT_FALSE(module->createList(QStringLiteral("12a"), QStringLiteral("0")));
-    EXPECT_EQ(op.messages, QStringList({QStringLiteral("Warnung: Rangliste mit Kat. 12 und Klasse 0 kann nicht erzeugt werden"),
-                                        QStringLiteral("Warnung: Rangliste mit Kat. 12a und Klasse 0 kann nicht erzeugt "
-                                                       "werden")}));
+    EXPECT_EQ(op.messages,
+              QStringList({QStringLiteral("Warnung: Rangliste mit Kat. 12 und Klasse 0 kann nicht erzeugt werden"),
+                           QStringLiteral("Warnung: Rangliste mit Kat. 12a und Klasse 0 kann nicht erzeugt "
+                                          "werden")}));
     op.messages.clear();
 
     op.answerText(QStringLiteral("12"));

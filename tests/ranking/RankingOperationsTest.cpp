@@ -85,7 +85,7 @@ protected:
     SortSettings descending;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(RankingOperationsTest, RanksWithTiesAndSameRanks)
 {
@@ -100,7 +100,9 @@ TEST_F(RankingOperationsTest, RanksWithTiesAndSameRanks)
         {{{1, "50"}, {2, "48"}, {3, "48"}, {4, "45"}}, {}, list({"1", "2", "-", "4"}), list({"1", "2", "2", "4"})},
         {{{1, "11.0"}, {2, "10.5"}, {3, "11.0"}}, {true, false}, list({"1", "2", "-"}), list({"1", "2", "2"})},
         {{{1, "-1"}, {2, "-3"}}, {}, list({"-", "2"}), list({"1", "2"})},
-        {{{1, "48", "1985"}, {2, "48", "1990"}, {3, "40", "2000"}}, {false, true}, list({"1", "-", "3"}),
+        {{{1, "48", "1985"}, {2, "48", "1990"}, {3, "40", "2000"}},
+         {false, true},
+         list({"1", "-", "3"}),
          list({"1", "1", "3"})},
     };
     for (const auto &c : cases) {
@@ -119,8 +121,10 @@ TEST_F(RankingOperationsTest, RanksWithTiesAndSameRanks)
 TEST_F(RankingOperationsTest, RenumberingCarriesChildrenAndRemovesOrphans)
 {
     positions({{2, "10"}, {5, "30"}, {9, "20"}});
-    db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (1, 0, 12, 1)"));
-    db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (2, 0, 12, 1)"));
+    db.exec(
+        QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (1, 0, 12, 1)"));
+    db.exec(
+        QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (2, 0, 12, 1)"));
     const int reselected = ops().rankAndRenumber(descending, 9);
     EXPECT_EQ(reselected, 2);
     EXPECT_EQ(column("PUNKTE"), list({"30", "20", "10"}));
@@ -145,7 +149,8 @@ TEST_F(RankingOperationsTest, MovingTheFirstOfTwoTiedRows)
 
     op.answer(Button::Abort);
     EXPECT_EQ(ops().moveToEndOfRank(descending, 2, true), -1);
-    EXPECT_EQ(op.messages.last(), QStringLiteral("Bestätigung: Zeile wird an die letzte Position innerhalb des Ranges verschoben"));
+    EXPECT_EQ(op.messages.last(),
+              QStringLiteral("Bestätigung: Zeile wird an die letzte Position innerhalb des Ranges verschoben"));
 }
 
 TEST_F(RankingOperationsTest, PositionAsRankAndAFailureLeavingTheListAsItWas)
@@ -188,11 +193,14 @@ TEST_F(RankingOperationsTest, Awards)
         for (int i = 0; i < c.ranks.size(); ++i)
             rows.append({i + 1, QString::number(100 - i), QString(), c.ranks.at(i)});
         positions(rows);
-        EXPECT_TRUE(ops().distributeAwards(descending, QString::fromLatin1(c.quantity), c.count ? AwardMode::Count : AwardMode::Percent, QStringLiteral("Kranz d'or")));
+        EXPECT_TRUE(ops().distributeAwards(descending, QString::fromLatin1(c.quantity),
+                                           c.count ? AwardMode::Count : AwardMode::Percent,
+                                           QStringLiteral("Kranz d'or")));
         EXPECT_EQ(column("AUSZEICHNUNG").count(QStringLiteral("Kranz d'or")), c.awarded) << c.quantity;
     }
     for (const char *bad : {"0", "-1", "", "2,5", "x"})
-        EXPECT_FALSE(ops().distributeAwards(descending, QString::fromLatin1(bad), AwardMode::Count, QStringLiteral("Gold")));
+        EXPECT_FALSE(
+            ops().distributeAwards(descending, QString::fromLatin1(bad), AwardMode::Count, QStringLiteral("Gold")));
     EXPECT_EQ(op.messages.count(QStringLiteral("Warnung: Es wurde keine gültige Menge angegeben")), 5);
 
     op.answer(Button::Yes);
@@ -211,10 +219,12 @@ TEST_F(RankingOperationsTest, Totals)
         const char *points;
     } details[] = {{1, 1, "9.5"}, {1, 2, "8.25"}, {1, 3, ""}, {2, 1, ""}};
     for (const auto &d : details)
-        db.exec(QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, PUNKTE) "
-                               "VALUES (1, 0, 1, ?, ?, ?)"),
-                {d.block, d.detail, QString::fromLatin1(d.points)});
-    db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, PUNKTE) VALUES (1, 0, 1, 2, 'alt')"));
+        db.exec(
+            QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, PUNKTE) "
+                           "VALUES (1, 0, 1, ?, ?, ?)"),
+            {d.block, d.detail, QString::fromLatin1(d.points)});
+    db.exec(QStringLiteral(
+        "INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, PUNKTE) VALUES (1, 0, 1, 2, 'alt')"));
     const struct
     {
         bool average;
@@ -224,11 +234,13 @@ TEST_F(RankingOperationsTest, Totals)
     for (const auto &c : cases) {
         op.answer(Button::Yes);
         ops().blockTotals(c.average ? PointsTotal::Average : PointsTotal::Sum, c.decimals);
-        EXPECT_EQ(db.scalar(QStringLiteral("SELECT PUNKTE FROM DETAILBLOCK WHERE RANGPOS_NR = 1 AND DETAILBLOCK_NR = 1"))
-                      .toString(),
-                  QString::fromLatin1(c.expected));
+        EXPECT_EQ(
+            db.scalar(QStringLiteral("SELECT PUNKTE FROM DETAILBLOCK WHERE RANGPOS_NR = 1 AND DETAILBLOCK_NR = 1"))
+                .toString(),
+            QString::fromLatin1(c.expected));
     }
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PUNKTE FROM DETAILBLOCK WHERE RANGPOS_NR = 1 AND DETAILBLOCK_NR = 2")).toString(),
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PUNKTE FROM DETAILBLOCK WHERE RANGPOS_NR = 1 AND DETAILBLOCK_NR = 2"))
+                  .toString(),
               QStringLiteral("alt"));
 
     db.exec(QStringLiteral("UPDATE DETAILBLOCK SET PUNKTE = CASE RANGPOS_NR WHEN 1 THEN '2.5' ELSE '-2.5' END "

@@ -36,7 +36,7 @@ QString numbers(const QList<Position> &list)
     return out.join(u' ');
 }
 
-} // namespace
+}  // namespace
 
 TEST(RankingRules, OrderRanksAndNumbers)
 {
@@ -70,8 +70,7 @@ TEST(RankingRules, OrderRanksAndNumbers)
         QStringList ranks = competitionRanks(list);
         for (QString &r : ranks)
             r = r.isEmpty() ? QStringLiteral("-") : r;
-        EXPECT_EQ(ranks.join(u' '), QString::fromLatin1(c.ranks))
-            << c.rows.join(u' ').toStdString();
+        EXPECT_EQ(ranks.join(u' '), QString::fromLatin1(c.ranks)) << c.rows.join(u' ').toStdString();
         const auto renumbered = renumbering(list);
         for (qsizetype i = 0; i < list.size(); ++i)
             EXPECT_EQ(renumbered.at(i), std::make_pair(list.at(i).number, int(i + 1)));
@@ -116,7 +115,7 @@ TEST(RankingRules, AwardLimitsAndRows)
         {{"1", "2", "3", "", "", "6"}, 3, AwardMode::Count, 5},  // a tie group within the limit, whole
         {{"1", "2", "3", "3", "3", "6"}, 3, AwardMode::Count, 5},
         {{"1", "2", ""}, 1, AwardMode::Count, 1},  // the walk stops at the first rank beyond
-        {{"", "", ""}, 1, AwardMode::Count, 3},    // never ranked: every rank reads 0
+        {{"", "", ""}, 1, AwardMode::Count, 3},  // never ranked: every rank reads 0
         {{"1", "2", "3"}, 150, AwardMode::Percent, 3},
     };
     for (const auto &c : cases) {
@@ -133,9 +132,12 @@ TEST(RankingRules, AwardLimitsAndRows)
 
 TEST(RankingRules, Totals)
 {
-    const QList<PointsEntry> entries = {{{1, 1}, QStringLiteral("9.5")}, {{1, 1}, QStringLiteral("8.25")},
-                                        {{1, 1}, QString()},           {{1, 2}, QString()},
-                                        {{2, 1}, QStringLiteral("2.5")}, {{3, 1}, QStringLiteral("-2.5")},
+    const QList<PointsEntry> entries = {{{1, 1}, QStringLiteral("9.5")},
+                                        {{1, 1}, QStringLiteral("8.25")},
+                                        {{1, 1}, QString()},
+                                        {{1, 2}, QString()},
+                                        {{2, 1}, QStringLiteral("2.5")},
+                                        {{3, 1}, QStringLiteral("-2.5")},
                                         {{4, 1}, QStringLiteral("7x")}};
     const struct
     {
@@ -193,19 +195,29 @@ TEST(PrintPreStageRules, GroupsPackingAndUnplacedDetails)
         QList<int> unplaced;
     } cases[] = {
         // without FLEX a detail keeps the group of its number; 21 has none
-        {"EINZEL", "3", {detail(1, 2, "5.20"), detail(1, 5, "6.10", "", "600"), detail(1, 21, "9.99")},
-         {"2=5.20 5=6.10 (600)"}, {21}},
+        {"EINZEL",
+         "3",
+         {detail(1, 2, "5.20"), detail(1, 5, "6.10", "", "600"), detail(1, 21, "9.99")},
+         {"2=5.20 5=6.10 (600)"},
+         {21}},
         // FLEX packs from group 1 and leaves out empty, "*" and text-less details
-        {"EINZEL", "FLEX", {detail(1, 1, "10"), detail(1, 2, ""), detail(1, 3, "*"), detail(1, 4, "12", "", "120")},
-         {"1=Weit: 10 2=Weit: 12 (120)"}, {}},
+        {"EINZEL",
+         "FLEX",
+         {detail(1, 1, "10"), detail(1, 2, ""), detail(1, 3, "*"), detail(1, 4, "12", "", "120")},
+         {"1=Weit: 10 2=Weit: 12 (120)"},
+         {}},
         {"TEAM", "FLEX", {detail(1, 1, "10", "", "", "Sprung"), detail(1, 2, "11", "", "", "")}, {"1=Sprung"}, {}},
         // other layouts print the stored text; every block gets its own line
-        {"GRUPPE", "AUTO", {detail(1, 1, "7", "", "", " Lauf "), detail(2, 3, "8", "", "", "Wurf")},
-         {"1=Lauf", "3=Wurf"}, {}},
+        {"GRUPPE",
+         "AUTO",
+         {detail(1, 1, "7", "", "", " Lauf "), detail(2, 3, "8", "", "", "Wurf")},
+         {"1=Lauf", "3=Wurf"},
+         {}},
         {"PAAR", "", {detail(1, 0, "7", "3")}, {""}, {0}},
     };
     for (const auto &c : cases) {
-        const PreStage stage = buildPreStage(c.details, QString::fromLatin1(c.layout), QString::fromLatin1(c.perLine), false);
+        const PreStage stage =
+            buildPreStage(c.details, QString::fromLatin1(c.layout), QString::fromLatin1(c.perLine), false);
         QStringList lines;
         for (const DetailLine &line : stage.lines)
             lines << groups(line);

@@ -35,9 +35,10 @@ class ReportsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, KATEGORIE_D, LAYOUT, DETAILS_PRO_ZEILE, "
-                               "RANG_TITEL, NAME1_TITEL, PUNKTE_TITEL, DETAIL1_TITEL) VALUES (12, 0, 'Leichtathletik', "
-                               "'Männer', 'EINZEL', '3', 'Rang', 'Name', 'Punkte', 'Weit')"));
+        db.exec(QStringLiteral(
+            "INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, KATEGORIE_D, LAYOUT, DETAILS_PRO_ZEILE, "
+            "RANG_TITEL, NAME1_TITEL, PUNKTE_TITEL, DETAIL1_TITEL) VALUES (12, 0, 'Leichtathletik', "
+            "'Männer', 'EINZEL', '3', 'Rang', 'Name', 'Punkte', 'Weit')"));
     }
     ranking::RankingList list() { return ranking::RankingList::load(db, op, {12, 0}); }
     void buildPreStage() { ranking::PrintPreStage::build(list(), false); }
@@ -56,18 +57,21 @@ protected:
     void detail(int pos, int block, int nr, const char *leistung, const char *extra = "", const char *points = "",
                 const char *text = "")
     {
-        db.exec(QStringLiteral("INSERT OR IGNORE INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, NAME1) "
-                               "VALUES (12, 0, ?, ?, 'B')"),
-                {pos, block});
-        db.exec(QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, DISZIPLIN, "
-                               "LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES (12, 0, ?, ?, ?, 'Weitsprung', ?, ?, ?, ?)"),
+        db.exec(
+            QStringLiteral("INSERT OR IGNORE INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, NAME1) "
+                           "VALUES (12, 0, ?, ?, 'B')"),
+            {pos, block});
+        db.exec(QStringLiteral(
+                    "INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, DISZIPLIN, "
+                    "LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES (12, 0, ?, ?, ?, 'Weitsprung', ?, ?, ?, ?)"),
                 {pos, block, nr, QString::fromLatin1(leistung), QString::fromLatin1(extra), QString::fromLatin1(points),
                  QString::fromLatin1(text)});
     }
     QStringList groups(int pos, int block = 1)
     {
         QStringList out;
-        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM DETAILLINE WHERE RANGPOS_NR = ? AND DETAILBLOCK_NR = ?"), {pos, block});
+        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM DETAILLINE WHERE RANGPOS_NR = ? AND DETAILBLOCK_NR = ?"),
+                              {pos, block});
         if (!q.next())
             return {QStringLiteral("<keine Zeile>")};
         for (int i = 1; i <= 20; ++i) {
@@ -83,18 +87,22 @@ protected:
     test::ScriptedOperator op;
 };
 
-} // namespace
+}  // namespace
 
 TEST(PrintPreStage, DisplayTexts)
 {
     using ranking::detailDisplayText;
-    EXPECT_EQ(detailDisplayText(QStringLiteral("EINZEL"), QStringLiteral("5.20"), QStringLiteral("1.5"), QStringLiteral("812"), {}, false),
+    EXPECT_EQ(detailDisplayText(QStringLiteral("EINZEL"), QStringLiteral("5.20"), QStringLiteral("1.5"),
+                                QStringLiteral("812"), {}, false),
               QStringLiteral("5.20 [1.5] (812)"));
-    EXPECT_EQ(detailDisplayText(QStringLiteral("EINZEL"), QStringLiteral("5.20"), QStringLiteral("1.5"), QStringLiteral("812"), {}, true),
+    EXPECT_EQ(detailDisplayText(QStringLiteral("EINZEL"), QStringLiteral("5.20"), QStringLiteral("1.5"),
+                                QStringLiteral("812"), {}, true),
               QStringLiteral("5.20 [1.5]"));
-    EXPECT_EQ(detailDisplayText(QStringLiteral("PAAR"), QStringLiteral("7"), QStringLiteral("3"), {}, {}, false), QStringLiteral("7 + 3"));
-    EXPECT_EQ(detailDisplayText(QStringLiteral("TEAM"), QStringLiteral("7"), {}, {}, QStringLiteral("  Sprung 7 "), false),
-              QStringLiteral("Sprung 7"));
+    EXPECT_EQ(detailDisplayText(QStringLiteral("PAAR"), QStringLiteral("7"), QStringLiteral("3"), {}, {}, false),
+              QStringLiteral("7 + 3"));
+    EXPECT_EQ(
+        detailDisplayText(QStringLiteral("TEAM"), QStringLiteral("7"), {}, {}, QStringLiteral("  Sprung 7 "), false),
+        QStringLiteral("Sprung 7"));
 }
 
 TEST_F(ReportsTest, DetailLinesGroupsAndWarnings)
@@ -103,10 +111,12 @@ TEST_F(ReportsTest, DetailLinesGroupsAndWarnings)
     detail(1, 1, 2, "5.20");
     detail(1, 1, 5, "6.10", "", "600");
     detail(1, 1, 21, "9.99");
-    db.exec(QStringLiteral("INSERT INTO DETAILLINE (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (12, 0, 9, 1)"));
+    db.exec(
+        QStringLiteral("INSERT INTO DETAILLINE (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (12, 0, 9, 1)"));
     buildPreStage();
     EXPECT_EQ(groups(1), QStringList({QStringLiteral("2=5.20"), QStringLiteral("5=6.10 (600)")}));
-    EXPECT_EQ(op.messages, QStringList{QStringLiteral("Warnung: Detail Nr. 21 kann nicht in Druckvorstufe übernommen werden")});
+    EXPECT_EQ(op.messages,
+              QStringList{QStringLiteral("Warnung: Detail Nr. 21 kann nicht in Druckvorstufe übernommen werden")});
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM DETAILLINE")).toInt(), 1);
 
     // FLEX packs the details that have a performance.
@@ -134,8 +144,9 @@ TEST_F(ReportsTest, TextFileLines)
     position(2, "2", "Roth", "40");
     const auto lines = PreStageTextFile::lines(list());
     ASSERT_TRUE(lines.has_value());
-    EXPECT_EQ(*lines, QStringList({QStringLiteral("12\tLeichtathletik\t\tMänner\t\t\t\tRang\t\t\tPunkte"),
-                                   QStringLiteral("1\t1\tTV Bern\t\t50\t\tKranz\tgut"), QStringLiteral("2\t2\t\t\t40")}));
+    EXPECT_EQ(*lines,
+              QStringList({QStringLiteral("12\tLeichtathletik\t\tMänner\t\t\t\tRang\t\t\tPunkte"),
+                           QStringLiteral("1\t1\tTV Bern\t\t50\t\tKranz\tgut"), QStringLiteral("2\t2\t\t\t40")}));
     db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'XYZ'"));
     EXPECT_FALSE(PreStageTextFile::lines(list()).has_value());
 }
@@ -147,7 +158,8 @@ TEST(EinzelReport, ColumnsHeightsAndTitles)
         int n;
         int count;
         int step;
-    } cases[] = {{5, 5, 126}, {10, 10, 63}, {15, 15, 42}, {20, 20, 31}, {3, 3, 211}, {25, 20, 31}, {0, 1, 634}, {-2, 1, -317}};
+    } cases[] = {{5, 5, 126}, {10, 10, 63}, {15, 15, 42}, {20, 20, 31},
+                 {3, 3, 211}, {25, 20, 31}, {0, 1, 634},  {-2, 1, -317}};
     for (const auto &c : cases) {
         const ColumnLayout l = layoutDetailColumns(c.n);
         EXPECT_EQ(l.step, c.step) << c.n;
@@ -229,7 +241,8 @@ TEST_F(ReportsTest, RulesPairsAndPdf)
     ASSERT_TRUE(process.waitForFinished(20000));
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     EXPECT_EQ(out.count(u'\f'), big->pages.size());
-    for (const char *expected : {"Leichtathletik", "Männer", "Meier Hans", "Zürcher Hans", "60.", "Rang", "Punkte", "Weit"})
+    for (const char *expected :
+         {"Leichtathletik", "Männer", "Meier Hans", "Zürcher Hans", "60.", "Rang", "Punkte", "Weit"})
         EXPECT_TRUE(out.contains(QString::fromUtf8(expected))) << expected;
 }
 

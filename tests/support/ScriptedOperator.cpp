@@ -38,8 +38,7 @@ std::optional<QString> ScriptedOperator::chooseSaveFile(const FileDialogRequest 
     return chooseOpenFile(request);
 }
 
-std::optional<QString> ScriptedOperator::askText(const QString &title, const QString &prompt,
-                                                 const QString &)
+std::optional<QString> ScriptedOperator::askText(const QString &title, const QString &prompt, const QString &)
 {
     messages << title + QStringLiteral(": ") + prompt;
     if (m_texts.empty()) {
@@ -57,4 +56,4 @@ std::unique_ptr<WaitCursor> ScriptedOperator::waitCursor()
     return std::make_unique<WaitCursor>();
 }
 
-} // namespace rq::test
+}  // namespace rq::test

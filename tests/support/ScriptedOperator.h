@@ -20,8 +20,7 @@ public:
     Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
-    std::optional<QString> askText(const QString &title, const QString &prompt,
-                                   const QString &defaultText) override;
+    std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
     // Queue answers, consumed in order.
@@ -54,4 +53,4 @@ public:
     bool visible = false;
 };
 
-} // namespace rq::test
+}  // namespace rq::test

@@ -35,4 +35,4 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-} // namespace rq::test
+}  // namespace rq::test

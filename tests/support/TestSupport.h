@@ -25,4 +25,4 @@ struct TempDatabase
 QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
 
-} // namespace rq::test
+}  // namespace rq::test

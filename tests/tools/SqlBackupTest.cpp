@@ -7,8 +7,8 @@
 #include "support/TestSupport.h"
 #include "tools/SqlBackup.h"
 
-#include <QSqlQuery>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 #include <gtest/gtest.h>
@@ -49,8 +49,8 @@ QStringList dump(db::Database &db)
 {
     QStringList rows;
     for (const db::TableDef &t : db::tableDefs()) {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2")
-                                  .arg(t.name, t.primaryKey.fields.join(u',')), {});
+        QSqlQuery q =
+            db.exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(t.name, t.primaryKey.fields.join(u',')), {});
         while (q.next()) {
             QStringList values;
             for (int i = 0; i < q.record().count(); ++i)
@@ -61,7 +61,7 @@ QStringList dump(db::Database &db)
     return rows;
 }
 
-} // namespace
+}  // namespace
 
 TEST(SqlBackup, FileMatchesTheExpectedLines)
 {
@@ -127,8 +127,9 @@ TEST(SqlBackup, HandEditedFileWithRefusedAndSplitStatements)
                                          "\"1\",\"1\");")});
     EXPECT_TRUE(errors.visible);
     EXPECT_EQ(restore.failedStatements(), 1);
-    EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT group_concat(VEREIN_ID || PREFIX || coalesce(ORT, '-')) "
-                                             "FROM (SELECT * FROM VEREIN ORDER BY 1)"))
+    EXPECT_EQ(temp.db
+                  ->scalar(QStringLiteral("SELECT group_concat(VEREIN_ID || PREFIX || coalesce(ORT, '-')) "
+                                          "FROM (SELECT * FROM VEREIN ORDER BY 1)"))
                   .toString(),
               QStringLiteral("4SC-"));
     EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT ORT FROM VEREIN WHERE VEREIN_ID = 5")).toString(),
@@ -157,10 +158,12 @@ TEST(LegacySql, TranslatesTheOldDialect)
     } cases[] = {
         {R"(VALUES ("ab"+'"'+"cd"))", R"(VALUES ('ab'||'"'||'cd'))"},
         {R"(INSERT INTO "RANGPOS.DB" (RANG) VALUES ("1"))", R"(INSERT INTO RANGPOS (RANG) VALUES ('1'))"},
-        {R"(select * from "person.db" p where p.NAME = "O'Neil")", R"(select * from PERSON p where p.NAME = 'O''Neil')"},
+        {R"(select * from "person.db" p where p.NAME = "O'Neil")",
+         R"(select * from PERSON p where p.NAME = 'O''Neil')"},
         {R"(SELECT NAME + ' ' + VORNAME FROM PERSON)", R"(SELECT NAME || ' ' || VORNAME FROM PERSON)"},
         {R"(UPDATE RANGPOS SET RANGPOS_NR = RANGPOS_NR + 1)", R"(UPDATE RANGPOS SET RANGPOS_NR = RANGPOS_NR + 1)"},
-        {R"(SELECT cast(KAT_ID as varchar(10)) + '-' FROM PERSON)", R"(SELECT cast(KAT_ID as varchar(10)) || '-' FROM PERSON)"},
+        {R"(SELECT cast(KAT_ID as varchar(10)) + '-' FROM PERSON)",
+         R"(SELECT cast(KAT_ID as varchar(10)) || '-' FROM PERSON)"},
         {R"(SELECT r.RANG + 1, 2 + 3 FROM RANGPOS r)", R"(SELECT r.RANG + 1, 2 + 3 FROM RANGPOS r)"},
         {R"(select "x" from "Meine Tabelle")", R"(select 'x' from "Meine Tabelle")"},
         {R"(where STATUS_ID = "1" -- "Kommentar")", R"(where STATUS_ID = '1' -- "Kommentar")"},

@@ -18,9 +18,10 @@ class PreviewWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, KATEGORIE_D, LAYOUT, DETAILS_PRO_ZEILE, "
-                               "RANG_TITEL, NAME1_TITEL, PUNKTE_TITEL, DETAIL1_TITEL) VALUES (12, 0, 'Leichtathletik', "
-                               "'Männer', 'EINZEL', '3', 'Rang', 'Name', 'Punkte', 'Weit')"));
+        db.exec(QStringLiteral(
+            "INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, SPARTE_D, KATEGORIE_D, LAYOUT, DETAILS_PRO_ZEILE, "
+            "RANG_TITEL, NAME1_TITEL, PUNKTE_TITEL, DETAIL1_TITEL) VALUES (12, 0, 'Leichtathletik', "
+            "'Männer', 'EINZEL', '3', 'Rang', 'Name', 'Punkte', 'Weit')"));
     }
     void position(int nr, const char *rank, const char *name, const char *points)
     {
@@ -34,7 +35,7 @@ protected:
     test::ScriptedOperator op;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(PreviewWindowTest, SavesEveryFormatAndStaysOnItsPages)
 {

@@ -2,8 +2,8 @@
 #include "db/Database.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
-#include "windows/QueryEditorWindow.h"
 #include "tools/QueryRunner.h"
+#include "windows/QueryEditorWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +26,8 @@ protected:
     {
         db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR) VALUES (1, 0)"));
         for (int i = 1; i <= 3; ++i)
-            db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, RANG, NAME1) VALUES (1, 0, ?, ?, ?)"),
+            db.exec(QStringLiteral(
+                        "INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, RANG, NAME1) VALUES (1, 0, ?, ?, ?)"),
                     {i, QString::number(i), i == 2 ? QVariant() : QVariant(QStringLiteral("N%1").arg(i))});
         window = std::make_unique<QueryEditorWindow>(db, op, ini);
     }
@@ -82,14 +83,15 @@ TEST_F(QueryEditorWindowTest, ParametersAreTypedAndCancelLeavesThemUnset)
 
     op.answerText(QStringLiteral("1"));
     run(QStringLiteral("update RANGPOS set RANG = 'x' where RANGPOS_NR = :NR"));
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT RANG FROM RANGPOS WHERE RANGPOS_NR = 1")).toString(), QStringLiteral("x"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT RANG FROM RANGPOS WHERE RANGPOS_NR = 1")).toString(),
+              QStringLiteral("x"));
 
     const struct
     {
         const char *answer;
         QMetaType::Type type;
-    } cases[] = {{"12", QMetaType::Int},         {"12.5", QMetaType::Double},   {"24.12.2026", QMetaType::QDateTime},
-                 {"14:30", QMetaType::QTime},    {"true", QMetaType::Bool},     {"12,5", QMetaType::QString},
+    } cases[] = {{"12", QMetaType::Int},      {"12.5", QMetaType::Double}, {"24.12.2026", QMetaType::QDateTime},
+                 {"14:30", QMetaType::QTime}, {"true", QMetaType::Bool},   {"12,5", QMetaType::QString},
                  {"Bern", QMetaType::QString}};
     for (const auto &c : cases)
         EXPECT_EQ(tools::typedAnswer(QString::fromUtf8(c.answer)).metaType().id(), int(c.type)) << c.answer;
@@ -117,5 +119,6 @@ TEST_F(QueryEditorWindowTest, EditableResultOnlyForAPlainTableQuery)
     EXPECT_TRUE(window->grid()->model()->flags(window->grid()->model()->index(0, 4)) & Qt::ItemIsEditable);
 
     run(QStringLiteral("select RANG from RANGPOS"));
-    EXPECT_EQ(op.messages, QStringList{QStringLiteral("Information: Ausgabe kann nicht editierbar bereitgestellt werden.")});
+    EXPECT_EQ(op.messages,
+              QStringList{QStringLiteral("Information: Ausgabe kann nicht editierbar bereitgestellt werden.")});
 }

@@ -1,11 +1,11 @@
 #include "common/IniFile.h"
 #include "db/Database.h"
-#include "ranking/RankingListModels.h"
-#include "windows/RankingListEditor.h"
 #include "ranking/LinkedTableModel.h"
 #include "ranking/OrderedListModel.h"
+#include "ranking/RankingListModels.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
+#include "windows/RankingListEditor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,8 +16,8 @@
 #include <QRadioButton>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
-#include <QTabWidget>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -36,7 +36,8 @@ protected:
     {
         db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR) VALUES (5, 0)"));
         db.exec(QStringLiteral("INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR) VALUES (5, 0, 3)"));
-        db.exec(QStringLiteral("INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (5, 0, 3, 1)"));
+        db.exec(QStringLiteral(
+            "INSERT INTO DETAILBLOCK (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (5, 0, 3, 1)"));
         module = std::make_unique<RankingListModels>(db, op);
         form = std::make_unique<RankingListEditor>(*module, op, ini, temp.dir.path() + u'/');
         show();
@@ -97,7 +98,7 @@ protected:
     std::unique_ptr<RankingListEditor> form;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(RankingListEditorTest, NewListIsSelectedAndRefusedTwice)
 {
@@ -204,7 +205,8 @@ TEST_F(RankingListEditorTest, SettingsAreWrittenAndReadBack)
     EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("LabeledEditArt")), QStringLiteral("Kranz"));
     EXPECT_EQ(ini.readInt(QStringLiteral("Options"), QStringLiteral("CheckBoxRePrint"), -1), 0);
     EXPECT_EQ(ini.readInt(QStringLiteral("Options"), QStringLiteral("CheckBoxPreview"), -1), 1);
-    EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("PDF-Path")), temp.dir.path() + QStringLiteral("/PDF-Temp/"));
+    EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("PDF-Path")),
+              temp.dir.path() + QStringLiteral("/PDF-Temp/"));
     EXPECT_TRUE(QFileInfo(temp.dir.path() + QStringLiteral("/PDF-Temp")).isDir());
     EXPECT_TRUE(ini.contains(QStringLiteral("Windows"), QStringLiteral("KonfigInFormWidth")));
 
@@ -262,8 +264,9 @@ TEST_F(RankingListEditorTest, RankingButtonsOnTheRealTab)
 
 TEST_F(RankingListEditorTest, OpeningTheEditingTabShowsTheFirstBlocksDetails)
 {
-    db.exec(QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, DISZIPLIN) "
-                           "VALUES (5, 0, 3, 1, 1, 'Weit')"));
+    db.exec(
+        QStringLiteral("INSERT INTO DETAIL (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR, DETAILPOS_NR, DISZIPLIN) "
+                       "VALUES (5, 0, 3, 1, 1, 'Weit')"));
     module->setCurrentRow(module->rowOf({5, 0}));
     form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
     EXPECT_EQ(form->grid(Level::Position)->model()->rowCount(), 1);

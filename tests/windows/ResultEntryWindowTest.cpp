@@ -1,11 +1,11 @@
-#include "windows/ResultEntryWindow.h"
-#include "windows/ParticipantSelection.h"
 #include "capture/FormulaParser.h"
 #include "capture/ParticipantData.h"
 #include "common/IniFile.h"
 #include "db/Database.h"
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
+#include "windows/ParticipantSelection.h"
+#include "windows/ResultEntryWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,10 +37,11 @@ protected:
             int status;
         } people[] = {{12, 3, "Brändli", 0}, {12, 7, "Meier", 0}, {12, 9, "Zürcher", 1}, {13, 1, "Roth", 2}};
         for (const auto &p : people)
-            db.exec(QStringLiteral("INSERT INTO PERSON (KAT_ID, PERS_ID, NAME, VORNAME, ORT, SPARTE, KATEGORIE, "
-                                   "STATUS_ID, IMPORT_ID, ZEILENTYP_ID) VALUES (?, ?, ?, 'Hans', 'Bern', 'LA', 'Aktive', "
-                                   "?, 1, 2)"),
-                    {p.kat, p.nr, QString::fromUtf8(p.name), p.status});
+            db.exec(
+                QStringLiteral("INSERT INTO PERSON (KAT_ID, PERS_ID, NAME, VORNAME, ORT, SPARTE, KATEGORIE, "
+                               "STATUS_ID, IMPORT_ID, ZEILENTYP_ID) VALUES (?, ?, ?, 'Hans', 'Bern', 'LA', 'Aktive', "
+                               "?, 1, 2)"),
+                {p.kat, p.nr, QString::fromUtf8(p.name), p.status});
         const struct
         {
             int disz;
@@ -84,18 +85,18 @@ protected:
     ResultEntryWindow form{db, op, ini, parser};
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ResultEntryWindowTest, TypeCalculateAndSave)
 {
     open(2);
-    typeCell(QStringLiteral("12.5"));                // Sprint, Punkte: L
-    typeCell(QStringLiteral("5.5"));                 // Weit, Meter: L 100 *
-    QTest::keyClick(form.grid(), Qt::Key_Right);     // Hoch: performance first
+    typeCell(QStringLiteral("12.5"));  // Sprint, Punkte: L
+    typeCell(QStringLiteral("5.5"));  // Weit, Meter: L 100 *
+    QTest::keyClick(form.grid(), Qt::Key_Right);  // Hoch: performance first
     EXPECT_EQ(op.messages, QStringList());
     typeCell(QStringLiteral("180"));
     QTest::keyClick(form.grid(), Qt::Key_Up);
-    QTest::keyClick(form.grid(), Qt::Key_Right);     // now Zusatzwert of Hoch
+    QTest::keyClick(form.grid(), Qt::Key_Right);  // now Zusatzwert of Hoch
     typeCell(QStringLiteral("2"));
     QTest::mouseClick(form.calculateButton(), Qt::LeftButton);
     EXPECT_EQ(form.totalField()->text(), QStringLiteral("744.50"));
@@ -109,8 +110,9 @@ TEST_F(ResultEntryWindowTest, TypeCalculateAndSave)
                           {});
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString().toStdString(), "12.50/-/12.50/1 5.50/-/550.00/1 180/2/182.00/1 -/-/0/0");
-    EXPECT_EQ(value(QStringLiteral("SELECT ZUSATZ1 || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON WHERE PERS_ID = 7")),
-              QStringLiteral("744.50/744.5/1"));
+    EXPECT_EQ(
+        value(QStringLiteral("SELECT ZUSATZ1 || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON WHERE PERS_ID = 7")),
+        QStringLiteral("744.50/744.5/1"));
 }
 
 TEST_F(ResultEntryWindowTest, AverageNegativeTotalAndWithdrawal)
@@ -127,9 +129,11 @@ TEST_F(ResultEntryWindowTest, AverageNegativeTotalAndWithdrawal)
     // A negative total typed by hand is stored as 0.
     form.totalField()->setText(QStringLiteral("-3"));
     QTest::mouseClick(form.saveButton(), Qt::LeftButton);
-    EXPECT_EQ(op.messages, QStringList{QStringLiteral("Warnung: Ungültiger Wert in Punktetotal wird als O gespeichert")});
-    EXPECT_EQ(value(QStringLiteral("SELECT ZUSATZ1 || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON WHERE PERS_ID = 7")),
-              QStringLiteral("0/0.0/1"));
+    EXPECT_EQ(op.messages,
+              QStringList{QStringLiteral("Warnung: Ungültiger Wert in Punktetotal wird als O gespeichert")});
+    EXPECT_EQ(
+        value(QStringLiteral("SELECT ZUSATZ1 || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON WHERE PERS_ID = 7")),
+        QStringLiteral("0/0.0/1"));
 
     // "Abgemeldet" after "&Berechnen" stays 2; after a cell move the total is gone: 0 and a warning.
     op.messages.clear();
@@ -145,7 +149,8 @@ TEST_F(ResultEntryWindowTest, AverageNegativeTotalAndWithdrawal)
     QTest::keyClick(form.grid(), Qt::Key_Down);
     QTest::mouseClick(form.saveButton(), Qt::LeftButton);
     EXPECT_EQ(value(QStringLiteral("SELECT STATUS_ID FROM PERSON WHERE PERS_ID = 7")), QStringLiteral("0"));
-    EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Datensatz gilt als unbearbeitet wegen fehlendem Punktetotal, "));
+    EXPECT_EQ(op.messages.last(),
+              QStringLiteral("Warnung: Datensatz gilt als unbearbeitet wegen fehlendem Punktetotal, "));
 }
 
 TEST_F(ResultEntryWindowTest, BadEntriesAreRefusedAndQuotesStoredAsTyped)
@@ -200,6 +205,5 @@ TEST_F(ResultEntryWindowTest, SelectionSearchAndStatusCount)
     EXPECT_EQ(select.statusText(), QStringLiteral("Unbearbeitet"));
 
     select.showStatusCount();
-    EXPECT_EQ(op.messages.last(),
-              QStringLiteral("Information: 12 LA Aktive\r\n\r\nUnbearbeitet: 2\r\nBearbeitet: 1"));
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Information: 12 LA Aktive\r\n\r\nUnbearbeitet: 2\r\nBearbeitet: 1"));
 }
