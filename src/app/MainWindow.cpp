@@ -194,7 +194,7 @@ void MainWindow::buildMenu()
 
 void MainWindow::setCommand(Command command, std::function<void()> handler)
 {
-    m_handlers.insert(command, std::move(handler));
+    m_handlers.emplace(command, std::move(handler));
 }
 
 QAction *MainWindow::action(Command command) const

@@ -104,7 +104,7 @@ int Database::execute(const QString &sql, const QVariantList &values)
         QSqlQuery query(connection());
         if (!query.prepare(sql))
             throw EngineError(engineMessage(query.lastError()), sql);
-        it = m_prepared.insert(sql, std::move(query));
+        it = m_prepared.emplace(sql, std::move(query));
     }
     for (const QVariant &v : values)
         it->addBindValue(v);

@@ -25,8 +25,8 @@ QStringList ReportDispatch::automaticTitles(const ranking::RankingList &list)
                                        {list.key().kat, list.key().klasse});
     QStringList titles;
     if (q.next()) {
-        for (int i = 0; i < 20; ++i)
-            titles << q.value(i).toString();
+        for (int i = 1; i <= 20; ++i)
+            titles << q.value(QStringLiteral("DETAIL%1_TITEL").arg(i)).toString();
     }
     return titles;
 }

@@ -24,6 +24,13 @@ PreviewWindow::PreviewWindow(reports::ReportDocument document, Operator &op, QWi
     setWindowTitle(QStringLiteral("Druckvorschau - ") + m_document.title);
     resize(900, 700);
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buildButtonBar());
+    layout->addWidget(buildPageView(), 1);
+    render();
+}
+
+QLayout *PreviewWindow::buildButtonBar()
+{
     auto *bar = new QHBoxLayout;
     const auto button = [&](const QString &caption, const std::function<void()> &action) {
         auto *b = new QPushButton(caption, this);
@@ -38,37 +45,42 @@ PreviewWindow::PreviewWindow(reports::ReportDocument document, Operator &op, QWi
     bar->addWidget(m_pageLabel);
     button(QStringLiteral("Nächste"), [this] { showPage(m_page + 1); });
     button(QStringLiteral("Letzte"), [this] { showPage(int(m_document.pages.size()) - 1); });
-    button(QStringLiteral("Vergrössern"), [this] {
-        m_zoom = std::min(4.0, m_zoom * 1.25);
-        render();
-    });
-    button(QStringLiteral("Verkleinern"), [this] {
-        m_zoom = std::max(0.25, m_zoom / 1.25);
-        render();
-    });
+    button(QStringLiteral("Vergrössern"), [this] { zoom(kZoomStep); });
+    button(QStringLiteral("Verkleinern"), [this] { zoom(1 / kZoomStep); });
     bar->addStretch();
     button(QStringLiteral("Drucken"), [this] { printOnDefaultPrinter(m_document); });
-    button(QStringLiteral("Speichern"), [this] {
-        FileDialogRequest request;
-        request.title = QStringLiteral("Bericht speichern");
-        request.filter = QStringLiteral("PDF-Datei (*.pdf)|*.pdf|Textdatei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv|"
-                                        "HTML-Datei (*.html)|*.html");
-        request.fileName = m_document.title + QStringLiteral(".pdf");
-        request.promptOverwrite = true;
-        if (const auto path = m_op.chooseSaveFile(request))
-            saveAs(*path);
-    });
-    auto *close = button(QStringLiteral("Schliessen"), [this] { accept(); });
-    close->setDefault(true);
-    layout->addLayout(bar);
+    button(QStringLiteral("Speichern"), [this] { askAndSave(); });
+    button(QStringLiteral("Schliessen"), [this] { accept(); })->setDefault(true);
+    return bar;
+}
+
+QWidget *PreviewWindow::buildPageView()
+{
     auto *scroll = new QScrollArea(this);
     m_view = new QLabel(scroll);
     m_view->setAlignment(Qt::AlignCenter);
     scroll->setWidget(m_view);
     scroll->setWidgetResizable(true);
     scroll->setBackgroundRole(QPalette::Dark);
-    layout->addWidget(scroll, 1);
+    return scroll;
+}
+
+void PreviewWindow::zoom(double factor)
+{
+    m_zoom = std::clamp(m_zoom * factor, kMinZoom, kMaxZoom);
     render();
+}
+
+void PreviewWindow::askAndSave()
+{
+    FileDialogRequest request;
+    request.title = QStringLiteral("Bericht speichern");
+    request.filter = QStringLiteral("PDF-Datei (*.pdf)|*.pdf|Textdatei (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv|"
+                                    "HTML-Datei (*.html)|*.html");
+    request.fileName = m_document.title + QStringLiteral(".pdf");
+    request.promptOverwrite = true;
+    if (const auto path = m_op.chooseSaveFile(request))
+        saveAs(*path);
 }
 
 void PreviewWindow::showPage(int page)

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QLabel;
+class QLayout;
 
 namespace rq {
 class Operator;
@@ -27,6 +28,14 @@ public:
     void saveAs(const QString &path);
 
 private:
+    static constexpr double kZoomStep = 1.25;
+    static constexpr double kMinZoom = 0.25;
+    static constexpr double kMaxZoom = 4.0;
+
+    QLayout *buildButtonBar();
+    QWidget *buildPageView();
+    void zoom(double factor);
+    void askAndSave();
     void render();
 
     reports::ReportDocument m_document;
