@@ -17,6 +17,8 @@
 #include <QStatusBar>
 #include <QStyle>
 
+#include <optional>
+
 namespace rq {
 namespace {
 
@@ -39,18 +41,21 @@ struct Submenu
     QString path;
     QString caption;
     QString hint;
+    std::optional<QStyle::StandardPixmap> icon;  // the submenus of "&Datei" carry one, as every item does
 };
 
 // The submenus in the order they appear, with their hints.
 const QList<Submenu> &submenus()
 {
     static const QList<Submenu> list = {
-        {QStringLiteral("Datei"), QStringLiteral("&Datei"), QStringLiteral("Datei")},
-        {QStringLiteral("Datei/Exportieren"), QStringLiteral("&Exportieren"), QStringLiteral("Datenexport")},
-        {QStringLiteral("Datei/Importieren"), QStringLiteral("Importieren"), QStringLiteral("Daten Import")},
+        {QStringLiteral("Datei"), QStringLiteral("&Datei"), QStringLiteral("Datei"), std::nullopt},
+        {QStringLiteral("Datei/Exportieren"), QStringLiteral("&Exportieren"), QStringLiteral("Datenexport"),
+         QStyle::SP_DriveFDIcon},
+        {QStringLiteral("Datei/Importieren"), QStringLiteral("Importieren"), QStringLiteral("Daten Import"),
+         QStyle::SP_DirOpenIcon},
         {QStringLiteral("Bearbeiten"), QStringLiteral("&Bearbeiten"),
-         QStringLiteral("Daten erfassen und Ranglisten bearbeiten")},
-        {QStringLiteral("Hilfe"), QStringLiteral("&Hilfe"), QStringLiteral("Hilfethemen")},
+         QStringLiteral("Daten erfassen und Ranglisten bearbeiten"), std::nullopt},
+        {QStringLiteral("Hilfe"), QStringLiteral("&Hilfe"), QStringLiteral("Hilfethemen"), std::nullopt},
     };
     return list;
 }
@@ -171,6 +176,8 @@ void MainWindow::buildMenu()
         QMenu *menu = slash < 0 ? menuBar()->addMenu(s.caption) : menus.value(s.path.left(slash))->addMenu(s.caption);
         menu->setToolTipsVisible(true);
         menu->menuAction()->setStatusTip(longHint(s.hint));
+        if (s.icon)
+            menu->setIcon(style()->standardIcon(*s.icon));
         menus.insert(s.path, menu);
     }
     // "&Beenden" follows the two submenus of "&Datei", as in the design.

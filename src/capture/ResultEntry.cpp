@@ -6,6 +6,7 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "db/StatementRunner.h"
 
 #include <QSqlQuery>
 
@@ -197,16 +198,15 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
     const QVariant award =
         wholeOrNull(fields.auszeichnung, QStringLiteral("Ungültiger Wert in Auszeichnungs ID wird nicht gespeichert"));
     const QVariant rank = wholeOrNull(fields.rang, QStringLiteral("Ungültiger Wert in Rang wird nicht gespeichert"));
-    const QString personSql = QStringLiteral(
-        "UPDATE PERSON SET ZUSATZ1 = ?, STATUS_ID = ?, AUSZEICHNUNG_ID = ?, RANG = ?, PKT_VAL = ?, NAME = ?, "
-        "JAHRGANG = ?, VORNAME = ?, BEMERKUNG = ? WHERE KAT_ID = ? AND PERS_ID = ?");
-    try {
-        m_db.execute(personSql, {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname,
-                                 fields.bemerkung, m_kat, m_startNr});
-    } catch (const EngineError &) {
-        m_op.error(personSql);
-        throw;
-    }
+    // A refused update is shown with its values written in; the statement itself is bound.
+    db::StatementRunner(m_db, m_op)
+        .run({QStringLiteral("UPDATE PERSON SET "), QStringLiteral("ZUSATZ1 = ?"), QStringLiteral(",STATUS_ID = ?"),
+              QStringLiteral(",AUSZEICHNUNG_ID = ?"), QStringLiteral(",RANG = ?"), QStringLiteral(",PKT_VAL = ?"),
+              QStringLiteral(",NAME = ?"), QStringLiteral(",JAHRGANG = ?"), QStringLiteral(",VORNAME = ?"),
+              QStringLiteral(",BEMERKUNG = ?"), QStringLiteral("WHERE"), QStringLiteral("KAT_ID = ? AND "),
+              QStringLiteral("PERS_ID = ?")},
+             {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname, fields.bemerkung,
+              m_kat, m_startNr});
     transaction.release();
     if (missing) {
         m_op.error(QStringLiteral("Daten konnten nicht gespeichert werden"));

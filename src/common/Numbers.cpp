@@ -249,7 +249,11 @@ QString formatFixed(double value, int decimals, int precision)
         roundDigits(d, precision);
         return exponentForm(d, negative);
     }
-    roundDigits(d, std::min(precision, d.exponent + decimals));
+    // Two steps, as a person rounds the number written out: first to the
+    // significant digits (so 1.005, held as 1.00499999…, is 1.0050000), then on
+    // those decimal digits.
+    roundDigits(d, precision);
+    roundDigits(d, d.exponent + decimals);
     const QString text = placeDigits(d, decimals);
     return negative && !allZero(d.digits) ? u'-' + text : text;
 }

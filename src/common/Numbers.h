@@ -26,11 +26,12 @@ double leadingReal(const QString &text);
 // beyond 64 bits the nearest 64-bit limit.
 qint64 leadingInteger(const QString &text);
 
-// Rounded to `precision` significant digits and written with exactly `decimals`
-// digits after the point, half away from zero on the decimal digits, no thousands
-// separator. With more than `precision` digits before the point the value is
-// written in exponent form ("1.2345679E9"). The 8-digit form is the display form
-// of performances and points, the 12-digit form that of recomputed totals.
+// Rounded in two steps, first to `precision` significant digits, then to
+// `decimals` digits after the point, each half away from zero on the decimal
+// digits (so 1.005, held as 1.00499…, is 1.01 with two decimals), and written
+// with exactly `decimals` digits after the point, no thousands separator. With more than `precision` digits before the
+// point the value is written in exponent form ("1.2345679E9"). The 8-digit form is the display form of performances and
+// points, the 12-digit form that of recomputed totals.
 QString formatFixed(double value, int decimals, int precision = 8);
 
 // The shortest text of up to 15 significant digits: 5.50 → "5.5", 3 → "3".

@@ -139,6 +139,15 @@ std::unique_ptr<Database> DatabaseSetup::run(const QString &dataDirectory, int r
                                              const RestoreOffer &offerRestore)
 {
     m_keptAside.clear();
+    m_failure.clear();
+    // Where damaged data went is told once, also when a later step fails.
+    bool told = false;
+    const auto tellKeptAside = [&] {
+        if (!told && !m_keptAside.isEmpty())
+            m_op.warn(QStringLiteral("Beschädigte Daten wurden nicht überschrieben, sondern aufbewahrt:\n") +
+                      m_keptAside.join(u'\n'));
+        told = true;
+    };
     std::unique_ptr<Database> db;
     try {
         db = openDatabase(dataDirectory);
@@ -146,14 +155,14 @@ std::unique_ptr<Database> DatabaseSetup::run(const QString &dataDirectory, int r
         const bool created = checkTables(*db, rebuildId != 0);
         if (created) {
             ensureConstraints(*db);
-            if (!m_keptAside.isEmpty())
-                m_op.warn(QStringLiteral("Beschädigte Daten wurden nicht überschrieben, sondern aufbewahrt:\n") +
-                          m_keptAside.join(u'\n'));
+            tellKeptAside();
             if (offerRestore)
                 offerRestore(*db);
         }
     } catch (const std::exception &e) {
         showGeneralError(m_op, e);
+        m_failure = QString::fromUtf8(e.what());
+        tellKeptAside();
     }
     return db;
 }

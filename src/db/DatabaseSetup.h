@@ -54,6 +54,8 @@ public:
 
     // Where damaged tables and files went during the last run, for the message.
     const QStringList &keptAside() const { return m_keptAside; }
+    // The message of the failure that ended the last run; empty when none did.
+    const QString &failure() const { return m_failure; }
 
 private:
     std::unique_ptr<Database> openDatabase(const QString &dataDirectory);
@@ -63,6 +65,7 @@ private:
     Operator &m_op;
     ErrorList &m_errors;
     QStringList m_keptAside;
+    QString m_failure;
 };
 
 }  // namespace rq::db

@@ -7,6 +7,7 @@
 #include "db/Database.h"
 #include "interchange/RecordReader.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -244,8 +245,10 @@ void InterchangeImport::importFile(const QString &path, Format format)
     m_errors.clearLines();
     m_errors.hideList();
     // The IMPORT row is stored first and stays, whatever happens to the lines.
+    // The import record names the file by its full path, wherever the name came from.
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
     m_db.exec(QStringLiteral("INSERT INTO IMPORT (QUELLE, PFAD, FILENAME, STATUS) VALUES (?, ?, ?, ?)"),
-              {QStringLiteral("FILE"), path, path, QStringLiteral("IMPORTIERT")});
+              {QStringLiteral("FILE"), fullPath, fullPath, QStringLiteral("IMPORTIERT")});
     m_importId = m_db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
     const QStringList lines = cp1252::readLines(path);
     db::Savepoint transaction(m_db, QStringLiteral("interchange_import"));
@@ -268,8 +271,9 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
         for (int i = 0; i < lines.size(); ++i) {
             const int lineNumber = i + 1;
             QString first;
-            RecordReader(lines.at(i)).next(first);
-            const auto lineType = num::parseInteger(first);
+            // A first field too long for any field is no line type either.
+            const bool readable = RecordReader(lines.at(i)).next(first);
+            const auto lineType = readable ? num::parseInteger(first) : std::nullopt;
             if (!lineType) {
                 if (type == 2)
                     refuse(lineNumber, QStringLiteral(": Zeilentyp ID ungültig"));

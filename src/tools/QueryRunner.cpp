@@ -6,6 +6,7 @@
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "db/LegacySql.h"
+#include "db/StatementRunner.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -15,6 +16,7 @@
 #include <QSqlRecord>
 #include <QTime>
 
+#include <algorithm>
 #include <climits>
 
 namespace rq::tools {
@@ -140,7 +142,7 @@ QueryRunner::QueryRunner(db::Database &db, Operator &op)
 {
 }
 
-QueryOutcome QueryRunner::run(const QString &editorText)
+QueryOutcome QueryRunner::run(const QString &editorText, const std::function<void(qsizetype, qsizetype)> &running)
 {
     m_lastAnswer.clear();
     QueryOutcome outcome;
@@ -148,9 +150,47 @@ QueryOutcome QueryRunner::run(const QString &editorText)
         const QString statement = editorText.mid(start, end - start).trimmed();
         if (statement.isEmpty() || statement == QStringLiteral(";"))
             continue;
+        if (running)
+            running(start, end);
         outcome = runOne(statement);
     }
     return outcome;
+}
+
+std::optional<EditableQuery> editableQuery(const QString &sql, const QVariantList &values,
+                                           const std::function<QStringList(const QString &)> &tableColumns)
+{
+    static const QRegularExpression plain(
+        QStringLiteral(
+            "^SELECT\\s+(.+?)\\s+FROM\\s+(\\w+)(?:\\s+WHERE\\s+(.*?))?(?:\\s+ORDER\\s+BY\\s+(.*?))?\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression grouping(
+        QStringLiteral("\\b(GROUP\\s+BY|HAVING|UNION|INTERSECT|EXCEPT|LIMIT|OFFSET)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = plain.match(sql.trimmed());
+    if (!m.hasMatch() || grouping.match(m.captured(3)).hasMatch() || grouping.match(m.captured(4)).hasMatch() ||
+        m.captured(4).contains(u'?'))
+        return std::nullopt;
+    EditableQuery query;
+    query.table = m.captured(2);
+    const QStringList available = tableColumns(query.table);
+    if (available.isEmpty())
+        return std::nullopt;
+    const QString list = m.captured(1).trimmed();
+    if (list != QStringLiteral("*")) {
+        for (const QString &part : list.split(u',')) {
+            const QString name = part.trimmed();
+            const auto found = std::find_if(available.begin(), available.end(), [&](const QString &c) {
+                return c.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            if (found == available.end())
+                return std::nullopt;  // an expression, an alias or DISTINCT: not a column of the table
+            query.columns << *found;
+        }
+    }
+    query.filter = db::withValuesWrittenIn(m.captured(3), values);
+    query.orderBy = m.captured(4);
+    return query;
 }
 
 QueryOutcome QueryRunner::runOne(const QString &statement)
@@ -199,14 +239,15 @@ QueryOutcome QueryRunner::runOne(const QString &statement)
             row << query.value(i);
         outcome.rows << row;
     }
-    static const QRegularExpression plain(
-        QStringLiteral("^SELECT\\s+\\*\\s+FROM\\s+(\\w+)(?:\\s+WHERE\\s+(.*?))?\\s*;?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch m = plain.match(sql.trimmed());
-    if (m.hasMatch() && parsed.parameters.isEmpty() && m_db.tableExists(m.captured(1))) {
-        outcome.editableTable = m.captured(1);
-        outcome.editableFilter = m.captured(2);
-    }
+    outcome.editable = editableQuery(sql, values, [this](const QString &table) {
+        if (!m_db.tableExists(table))
+            return QStringList();
+        const QSqlRecord record = m_db.connection().record(table);
+        QStringList names;
+        for (int i = 0; i < record.count(); ++i)
+            names << record.fieldName(i);
+        return names;
+    });
     return outcome;
 }
 

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+#include <optional>
+
 namespace rq {
 class Operator;
 }
@@ -38,6 +41,25 @@ QVariant typedAnswer(const QString &answer);
 // NULL as empty text.
 QString textForm(const QVariant &value);
 
+// A result that can be edited in place: a plain query of one table, its
+// columns (empty for all, in table order), its WHERE condition (values written
+// in) and its ORDER BY clause.
+struct EditableQuery
+{
+    QString table;
+    QStringList columns;
+    QString filter;
+    QString orderBy;
+};
+
+// The editable form of a statement, when it is a plain query of one table:
+// "SELECT *" or a list of the table's columns, FROM one table, an optional
+// WHERE and ORDER BY; nothing for joins, expressions, DISTINCT, grouping,
+// unions or limits. `tableColumns` gives the columns of a table (empty when
+// there is no such table). `values` are the statement's bound values.
+std::optional<EditableQuery> editableQuery(const QString &sql, const QVariantList &values,
+                                           const std::function<QStringList(const QString &table)> &tableColumns);
+
 // What the last statement of a run produced.
 struct QueryOutcome
 {
@@ -45,8 +67,7 @@ struct QueryOutcome
     QStringList columns;
     QList<QVariantList> rows;
     // Set when the result is a plain query of one table, so it can be edited.
-    QString editableTable;
-    QString editableFilter;
+    std::optional<EditableQuery> editable;
 };
 
 // Runs the statements of the SQL window: one after another through the
@@ -58,8 +79,10 @@ public:
     QueryRunner(db::Database &db, Operator &op);
 
     // Throws EngineError for the first statement that fails after its retry;
-    // statements after it are not run.
-    QueryOutcome run(const QString &editorText);
+    // statements after it are not run. `running` hears the range [start, end)
+    // of each statement of the text before it runs.
+    QueryOutcome run(const QString &editorText,
+                     const std::function<void(qsizetype start, qsizetype end)> &running = {});
 
     // "SQL-Anweisung:", blank, the editor lines, two blanks, "Ausgabe:", the
     // header (names separated by TAB), one TAB-separated line per row.

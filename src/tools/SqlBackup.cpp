@@ -258,7 +258,8 @@ void SqlRestore::finish()
 
 void SqlRestore::restoreLine(const QString &raw)
 {
-    QString line = trimControl(raw);
+    const QString asWritten = trimControl(raw);
+    QString line = asWritten;
     if (line.startsWith(u'-')) {
         const QString rest = line.mid(1);
         const qsizetype dash = rest.indexOf(u'-');
@@ -279,7 +280,7 @@ void SqlRestore::restoreLine(const QString &raw)
     if (line.endsWith(u';')) {
         if (!execute(m_buffer)) {
             ++m_failed;
-            m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + line);
+            m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + asWritten);
             m_errors.showList();
         }
         m_buffer.clear();

@@ -21,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSplitter>
@@ -57,17 +56,31 @@ protected:
 
 namespace {
 
-// The editable result: a table model that hands its last refusal over once.
+// The editable result: a table model in the statement's order that hands its
+// last refusal over once.
 class EditableTableModel : public QSqlTableModel
 {
 public:
-    using QSqlTableModel::QSqlTableModel;
+    EditableTableModel(QObject *parent, const QSqlDatabase &db, QString orderBy)
+        : QSqlTableModel(parent, db)
+        , m_orderBy(std::move(orderBy))
+    {
+    }
     QSqlError takeError()
     {
         const QSqlError error = lastError();
         setLastError(QSqlError());
         return error;
     }
+
+protected:
+    QString orderByClause() const override
+    {
+        return m_orderBy.isEmpty() ? QString() : QStringLiteral("ORDER BY ") + m_orderBy;
+    }
+
+private:
+    QString m_orderBy;
 };
 
 QLabel *caption(const QString &text, QWidget *parent)
@@ -295,32 +308,54 @@ void QueryEditorWindow::runStatements()
     m_outcome = tools::QueryOutcome();
     const QString text = m_editor->toPlainText();
     const QTextCursor selection = m_editor->textCursor();
+    bool ok = true;
     if (!text.isEmpty()) {
-        const bool ok = runGuarded(m_op, [&] {
+        // The statement that runs is selected; after a failure it stays so,
+        // and the operator sees which one failed.
+        ok = runGuarded(m_op, [&] {
             const auto wait = m_op.waitCursor();
-            m_outcome = m_runner.run(text);
+            m_outcome = m_runner.run(text, [this](qsizetype start, qsizetype end) { selectText(start, end); });
         });
         if (ok)
             m_editor->setTextCursor(selection);
     }
     if (m_outcome.hasResult)
         m_rows->setText(QStringLiteral("Zeilen: %1").arg(m_outcome.rows.size()));
-    setUpGrid();
+    setUpGrid(ok);
 }
 
-void QueryEditorWindow::setUpGrid()
+void QueryEditorWindow::selectText(qsizetype start, qsizetype end)
+{
+    QTextCursor cursor = m_editor->textCursor();
+    cursor.setPosition(int(start));
+    cursor.setPosition(int(end), QTextCursor::KeepAnchor);
+    m_editor->setTextCursor(cursor);
+}
+
+void QueryEditorWindow::setUpGrid(bool runSucceeded)
 {
     QAbstractItemModel *old = m_model;
-    const bool editable = m_editable->isChecked() && !m_outcome.editableTable.isEmpty();
+    const bool editable = m_editable->isChecked() && m_outcome.editable;
     if (editable) {
-        auto *model = new EditableTableModel(this, m_db.connection());
-        model->setTable(m_outcome.editableTable);
-        model->setFilter(m_outcome.editableFilter);
+        const tools::EditableQuery &query = *m_outcome.editable;
+        auto *model = new EditableTableModel(this, m_db.connection(), query.orderBy);
+        model->setTable(query.table);
+        model->setFilter(query.filter);
         model->setEditStrategy(QSqlTableModel::OnRowChange);
         model->select();
         while (model->canFetchMore())
             model->fetchMore();
         m_model = model;
+        m_grid->setModel(m_model);
+        // The columns of the statement, in its order; the others are hidden.
+        QHeaderView *header = m_grid->horizontalHeader();
+        for (int c = 0; c < model->columnCount(); ++c)
+            m_grid->setColumnHidden(c, !query.columns.isEmpty());
+        for (int v = 0; v < query.columns.size(); ++v) {
+            const int c = model->fieldIndex(query.columns.at(v));
+            m_grid->setColumnHidden(c, false);
+            header->moveSection(header->visualIndex(c), v);
+        }
         m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
         m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
         m_grid->setStyleSheet(QString());
@@ -333,23 +368,47 @@ void QueryEditorWindow::setUpGrid()
                 model->setItem(r, c, new QStandardItem(tools::textForm(row.at(c))));
         }
         m_model = model;
+        m_grid->setModel(m_model);
         m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_grid->setStyleSheet(QStringLiteral("QTableView { background: palette(button); }"));
     }
-    m_grid->setModel(m_model);
     delete old;
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &QueryEditorWindow::updatePosition);
-    if (m_editable->isChecked() && !editable)
+    // After a failure the run has ended; nothing more is said.
+    if (runSucceeded && m_editable->isChecked() && !editable)
         m_op.inform(QStringLiteral("Ausgabe kann nicht editierbar bereitgestellt werden."));
+}
+
+tools::QueryOutcome QueryEditorWindow::shownResult() const
+{
+    // What the grid shows now: its visible columns in their order, edits included.
+    tools::QueryOutcome shown;
+    shown.hasResult = m_outcome.hasResult;
+    if (!m_model)
+        return shown;
+    const QHeaderView *header = m_grid->horizontalHeader();
+    QList<int> columns;
+    for (int v = 0; v < header->count(); ++v) {
+        const int c = header->logicalIndex(v);
+        if (!header->isSectionHidden(c))
+            columns << c;
+    }
+    for (const int c : columns)
+        shown.columns << m_model->headerData(c, Qt::Horizontal).toString();
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        QVariantList row;
+        for (const int c : columns)
+            row << m_model->data(m_model->index(r, c), Qt::EditRole);
+        shown.rows << row;
+    }
+    return shown;
 }
 
 void QueryEditorWindow::copyResult()
 {
     runGuarded(m_op, [this] {
-        if (!m_outcome.hasResult)
-            throw Error(QStringLiteral("Keine Abfrage geöffnet"));
         FileDialogRequest request;
         request.title = QStringLiteral("Abfrageergebnis exportieren");
         request.filter = QStringLiteral("Text Datei|*.txt");
@@ -359,28 +418,30 @@ void QueryEditorWindow::copyResult()
         const auto path = m_op.chooseSaveFile(request);
         if (!path)
             return;
+        if (!m_outcome.hasResult)
+            throw Error(QStringLiteral("Keine Abfrage geöffnet"));
         m_copy->setEnabled(false);
         const auto enableAgain = qScopeGuard([this] { m_copy->setEnabled(true); });
+        const tools::QueryOutcome shown = shownResult();
         QGuiApplication::clipboard()->setText(
-            tools::QueryRunner::clipboardLines(m_editor->toPlainText(), m_outcome).join(QStringLiteral("\r\n")));
-        cp1252::writeLines(*path, tools::QueryRunner::resultFileLines(m_outcome));
+            tools::QueryRunner::clipboardLines(m_editor->toPlainText(), shown).join(QStringLiteral("\r\n")));
+        cp1252::writeLines(*path, tools::QueryRunner::resultFileLines(shown));
     });
 }
 
 void QueryEditorWindow::printResult()
 {
-    if (!m_outcome.hasResult)
-        throw Error(QStringLiteral("Keine Abfrage geöffnet"));
-    if (QPrinterInfo::availablePrinterNames().isEmpty())
-        throw Error(QStringLiteral("Es ist kein Drucker eingerichtet; es wurde nichts gedruckt"));
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (!m_outcome.hasResult)
+        throw Error(QStringLiteral("Keine Abfrage geöffnet"));
     m_print->setEnabled(false);
     const auto enableAgain = qScopeGuard([this] { m_print->setEnabled(true); });
     const QFont font = m_editor->font();
-    printReport(reports::textDocument(windowTitle(), tools::QueryRunner::printLines(m_editor->toPlainText(), m_outcome),
+    printReport(reports::textDocument(windowTitle(),
+                                      tools::QueryRunner::printLines(m_editor->toPlainText(), shownResult()),
                                       font.family(), font.pointSizeF()),
                 printer);
 }

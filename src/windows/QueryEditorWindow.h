@@ -55,7 +55,9 @@ private:
     void printResult();
     void updateCaret();
     void updatePosition();
-    void setUpGrid();
+    void setUpGrid(bool runSucceeded);
+    void selectText(qsizetype start, qsizetype end);
+    tools::QueryOutcome shownResult() const;
 
     db::Database &m_db;
     Operator &m_op;

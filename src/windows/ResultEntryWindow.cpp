@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,11 +39,19 @@ QString columnKey(int column)
 }
 
 // An entry cell keeps only texts that are empty, a lone "-" or a number; any
-// other text empties the cell at once.
+// other text empties the cell at once. The arrow keys that leave the cell by
+// the key table (Right, Up and Down in "Leistung"; all four in "Zusatzwert")
+// leave it also while it is being edited, instead of moving the text cursor.
 class EntryDelegate : public QStyledItemDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    EntryDelegate(int column, QAbstractItemView *view)
+        : QStyledItemDelegate(view)
+        , m_column(column)
+        , m_view(view)
+    {
+    }
+
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const override
     {
         auto *edit = new QLineEdit(parent);
@@ -52,6 +61,35 @@ public:
         });
         return edit;
     }
+
+protected:
+    bool eventFilter(QObject *editor, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && leavesCell(static_cast<QKeyEvent *>(event)->key())) {
+            // The grid commits the typed text before it moves, as Enter does.
+            QCoreApplication::sendEvent(m_view, event);
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
+private:
+    bool leavesCell(int key) const
+    {
+        switch (key) {
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            return true;
+        case Qt::Key_Left:
+            return m_column == ResultEntryWindow::Zusatzwert;
+        default:
+            return false;
+        }
+    }
+
+    int m_column;
+    QAbstractItemView *m_view;
 };
 }  // namespace
 
@@ -91,6 +129,22 @@ protected:
             QTableWidget::keyPressEvent(event);
         }
     }
+
+public:
+    // Takes the text of an open cell editor over into the grid and closes the
+    // editor, so a move validates what was typed.
+    void commitOpenEditor()
+    {
+        if (state() != EditingState)
+            return;
+        QWidget *editor = QApplication::focusWidget();
+        if (!editor || !viewport()->isAncestorOf(editor))
+            return;
+        commitData(editor);
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+
+protected:
     bool focusNextPrevChild(bool) override { return false; }
     void mousePressEvent(QMouseEvent *event) override
     {
@@ -163,8 +217,8 @@ QWidget *ResultEntryWindow::buildGrid()
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                             QAbstractItemView::EditKeyPressed);
-    m_grid->setItemDelegateForColumn(Leistung, new EntryDelegate(m_grid));
-    m_grid->setItemDelegateForColumn(Zusatzwert, new EntryDelegate(m_grid));
+    m_grid->setItemDelegateForColumn(Leistung, new EntryDelegate(Leistung, m_grid));
+    m_grid->setItemDelegateForColumn(Zusatzwert, new EntryDelegate(Zusatzwert, m_grid));
     m_grid->setColumnWidth(Pos, kDefaultWidths[Pos]);
     for (int c = Formel; c < ColumnCount; ++c)
         m_grid->setColumnWidth(c, std::min(kMaxColumnWidth, m_ini.readInt(kWindows, columnKey(c), kDefaultWidths[c])));
@@ -225,8 +279,11 @@ QLayout *ResultEntryWindow::buildButtons()
     m_calculate = new QPushButton(QStringLiteral("&Berechnen"), this);
     m_calculate->setToolTip(QStringLiteral("Punkte berechnen"));
     m_calculate->setDefault(true);
+    m_calculate->setObjectName(QStringLiteral("ButtonCalculate"));
     m_save = new QPushButton(QStringLiteral("&Speichern"), this);
+    m_save->setObjectName(QStringLiteral("ButtonSave"));
     m_cancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    m_cancel->setObjectName(QStringLiteral("ButtonCancel"));
     m_cancel->setToolTip(QStringLiteral("alle Änderungen verwerfen"));
     buttons->addStretch();
     buttons->addWidget(m_calculate);
@@ -239,6 +296,10 @@ void ResultEntryWindow::connectCommands()
 {
     connect(m_grid, &QTableWidget::cellChanged, this, &ResultEntryWindow::cellEdited);
     connect(m_takeLast, &QToolButton::clicked, this, &ResultEntryWindow::takeLastTotal);
+    m_lastTotal->installEventFilter(this);
+    for (QLineEdit *field : {m_name, m_vorname, m_jahrgang, m_rang, m_auszeichnung, m_bemerkung})
+        connect(field, &QLineEdit::textEdited, this, [this] { m_unsaved = true; });
+    connect(m_status, &QComboBox::activated, this, [this] { m_unsaved = true; });
     connect(m_calculate, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { calculate(); }); });
     connect(m_save, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { saveResults(); }); });
     connect(m_cancel, &QPushButton::clicked, this, &ResultEntryWindow::reject);
@@ -352,6 +413,7 @@ void ResultEntryWindow::load()
     }
     m_calculate->setEnabled(!m_entry.rows().isEmpty());
     m_save->setEnabled(false);
+    m_unsaved = false;
     m_filling = false;
 }
 
@@ -371,10 +433,12 @@ void ResultEntryWindow::cellEdited(int row, int column)
     else if (column == Zusatzwert)
         m_entry.setAdditional(row, text);
     m_save->setEnabled(false);
+    m_unsaved = true;
 }
 
 bool ResultEntryWindow::moveTo(int row, int column)
 {
+    m_grid->commitOpenEditor();
     if (m_entry.rows().isEmpty() || row < 0 || row >= m_entry.rows().size())
         return false;
     const int current = m_grid->currentRow();
@@ -497,21 +561,35 @@ void ResultEntryWindow::saveResults()
     switch (m_entry.save(fields, m_total->text())) {
     case capture::ResultEntry::Saved::Yes:
         m_save->setEnabled(false);
+        m_unsaved = false;
         accept();
         break;
     case capture::ResultEntry::Saved::Inconsistent:
         m_save->setEnabled(false);
         break;
     case capture::ResultEntry::Saved::RowsMissing:
+        m_unsaved = false;  // what could be stored is stored
         break;
     }
 }
 
 void ResultEntryWindow::reject()
 {
-    if (m_save->isEnabled() && !m_op.confirm(QStringLiteral("Verlassen ohne zu speichern?")))
+    // Whatever was typed and not saved, computed or not, is asked about first.
+    m_grid->commitOpenEditor();
+    if ((m_save->isEnabled() || m_unsaved) && !m_op.confirm(QStringLiteral("Verlassen ohne zu speichern?")))
         return;
     QDialog::reject();
+}
+
+bool ResultEntryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on "LetztesTotal" takes the stored total over, as the button beside it does.
+    if (watched == m_lastTotal && event->type() == QEvent::MouseButtonRelease) {
+        takeLastTotal();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace rq::windows

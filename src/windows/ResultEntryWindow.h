@@ -17,9 +17,9 @@ namespace rq::windows {
 class ResultGrid;
 
 // "Einzelresultate zu Teilnehmer erfassen" (historically `TFlexResultInForm`):
-// one grid row per discipline of the
-// participant; performances and additional values are checked when a row is
-// left, "&Berechnen" computes points and total, "&Speichern" stores them.
+// one grid row per discipline of the participant; performances and additional
+// values are checked when a row is left, "&Berechnen" computes points and
+// total, "&Speichern" stores them.
 class ResultEntryWindow : public QDialog
 {
     Q_OBJECT
@@ -54,6 +54,7 @@ public:
 protected:
     void reject() override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class ResultGrid;
@@ -76,6 +77,7 @@ private:
     int m_decimals = 0;
     bool m_average = false;
     bool m_filling = false;
+    bool m_unsaved = false;  // something was typed since the participant was loaded or saved
     int m_kat = 0;
     int m_startNr = 0;
 

@@ -77,6 +77,8 @@ TEST_F(MainWindowTest, MenuCaptionsHintsAndDefaults)
     EXPECT_FALSE(w.action(Command::QueryEditor)->font().bold());
     for (Command c : {Command::Backup, Command::ImportV2e, Command::Quit, Command::About})
         EXPECT_FALSE(w.action(c)->icon().isNull());
+    for (const char *caption : {"&Exportieren", "Importieren"})
+        EXPECT_FALSE(submenu(datei, QString::fromLatin1(caption))->icon().isNull()) << caption;
 }
 
 TEST_F(MainWindowTest, StatusBarShowsTheTextAfterTheBar)

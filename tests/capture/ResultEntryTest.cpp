@@ -135,3 +135,19 @@ TEST_F(ResultEntryTest, SavedStatusTotalAndWarnings)
     EXPECT_EQ(entry.save(entry.person(), QStringLiteral("5")), ResultEntry::Saved::Inconsistent);
     EXPECT_EQ(value(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE ZUSATZ1 IS NOT NULL")), QStringLiteral("0"));
 }
+
+TEST_F(ResultEntryTest, ARefusedParticipantUpdateIsShownWithItsValues)
+{
+    entry.load(12, 7, 0);
+    db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON PERSON BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+    PersonFields fields = entry.person();
+    fields.name = QStringLiteral("O'Neil");
+    EXPECT_THROW(entry.save(fields, QStringLiteral("12")), EngineError);
+    ASSERT_EQ(op.messages.size(), 1);
+    EXPECT_EQ(op.messages.first(),
+              QStringLiteral("Fehler: UPDATE PERSON SET \nZUSATZ1 = '12'\n,STATUS_ID = 1\n,AUSZEICHNUNG_ID = NULL\n"
+                             ",RANG = NULL\n,PKT_VAL = 12\n,NAME = 'O''Neil'\n,JAHRGANG = NULL\n,VORNAME = 'Hans'\n"
+                             ",BEMERKUNG = NULL\nWHERE\nKAT_ID = 12 AND \nPERS_ID = 7"));
+    // The rows of the participant were not stored either.
+    EXPECT_EQ(value(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE STATUS_ID = 1")), QStringLiteral("0"));
+}

@@ -29,6 +29,7 @@ protected:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
         QStringList args;
         if (withData)
             args << QStringLiteral("--data") << dir.filePath(QStringLiteral("Daten")) << QStringLiteral("--ini") << ini;
@@ -103,6 +104,15 @@ TEST_F(CliTest, ImportSqlCaptureAndPdf)
     const QString text = dir.filePath(QStringLiteral("EINZEL-12-0.txt"));
     EXPECT_EQ(cli({QStringLiteral("prestage-txt"), QStringLiteral("12"), QStringLiteral("0"), text}).exitCode, 0);
     EXPECT_TRUE(rq::cp1252::readLines(text).value(1).startsWith(QStringLiteral("1\t1\tMeier1 Hans\t1990\tTV Bern")));
+}
+
+TEST_F(CliTest, AnImportNamedRelativelyStoresItsFullPath)
+{
+    file(QStringLiteral("event.v2e"), {participant(1)});
+    EXPECT_EQ(cli({QStringLiteral("import-v2e"), QStringLiteral("event.v2e")}).exitCode, 0);
+    const QString full = QFileInfo(dir.filePath(QStringLiteral("event.v2e"))).absoluteFilePath();
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("select PFAD, FILENAME from IMPORT")}).out,
+              QStringLiteral("PFAD\tFILENAME\n") + full + u'\t' + full + u'\n');
 }
 
 TEST_F(CliTest, UsageAndLock)

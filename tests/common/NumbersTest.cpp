@@ -74,6 +74,20 @@ TEST(Numbers, FormatFixed)
         {2.5, 0, 12, "3"},
         {-2.5, 0, 12, "-3"},
         {1234567890.125, 2, 12, "1234567890.13"},
+        // Rounded to the significant digits first, then on the decimal digits, not on the binary value.
+        {1.005, 2, 8, "1.01"},
+        {-1.005, 2, 8, "-1.01"},
+        {0.15, 1, 8, "0.2"},
+        {-0.15, 1, 8, "-0.2"},
+        {(8.25 + 8.2) / 2, 2, 8, "8.23"},
+        {-(8.25 + 8.2) / 2, 2, 8, "-8.23"},
+        {(8.25 + 8.2) / 2, 2, 12, "8.23"},
+        {2.5, 0, 8, "3"},
+        {-2.5, 0, 8, "-3"},
+        {12.345, 2, 8, "12.35"},
+        {-12.345, 2, 12, "-12.35"},
+        {0.045, 2, 8, "0.05"},
+        {1.0049999, 2, 8, "1.00"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(formatFixed(c.value, c.decimals, c.precision), QString::fromLatin1(c.expected))

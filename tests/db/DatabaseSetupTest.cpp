@@ -131,6 +131,25 @@ TEST_F(DatabaseSetupTest, DamagedTableIsKeptAsideNotOverwritten)
     EXPECT_EQ(DatabaseSetup::inspect(*db, *db::findTable(QStringLiteral("LEISTUNG"))), db::TableState::Fits);
 }
 
+TEST_F(DatabaseSetupTest, WhereDamagedDataWentIsToldAlsoWhenALaterStepFails)
+{
+    {
+        auto db = start();
+        db->exec(QStringLiteral("DROP TABLE VEREIN"));
+        db->exec(QStringLiteral("CREATE TABLE VEREIN (VEREIN_ID TEXT)"));
+        // A performance without its participant makes the rule LEISTUNG_PERSON fail later on.
+        db->exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+        db->exec(QStringLiteral("INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) "
+                                "VALUES (1, 1, 1, 0, 1, 1)"));
+    }
+    auto db = start();
+    ASSERT_EQ(op.messages.size(), 2) << op.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(op.messages.at(0).startsWith(QStringLiteral("Ranquill: Die Regel LEISTUNG_PERSON")));
+    EXPECT_TRUE(op.messages.at(1).startsWith(QStringLiteral("Warnung: Beschädigte Daten")));
+    EXPECT_TRUE(op.messages.at(1).contains(QStringLiteral("VEREIN_ALT_")));
+    EXPECT_EQ(restoreOffers, 1);
+}
+
 TEST_F(DatabaseSetupTest, CorruptFileIsKeptAsideAndANewDatabaseMade)
 {
     QDir().mkpath(dataDir);

@@ -7,6 +7,8 @@
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -300,4 +302,17 @@ TEST_F(InterchangeTest, RemovingImportsKeepsClubsAndLists)
     EXPECT_EQ(count(QStringLiteral("RANGLISTE")), 1);
     import(temp.dir.filePath(QStringLiteral("in.v2e")));
     EXPECT_EQ(value(QStringLiteral("SELECT IMPORT_ID FROM IMPORT")).toInt(), 1);
+}
+
+TEST_F(InterchangeTest, AFirstFieldTooLongIsNoLineTypeAndThePathIsStoredInFull)
+{
+    // 41 characters, even when they read as a number, make no line type.
+    const QString longType = QString(40, u'0') + u'2';
+    QDir::setCurrent(temp.dir.path());
+    file({line(with(participant(), 1, longType)), line(participant())}, QStringLiteral("rel.v2e"));
+    import(QStringLiteral("rel.v2e"));
+    EXPECT_EQ(errors.lines, QStringList{QStringLiteral("Fehler in Zeile 1: Zeilentyp ID ungültig")});
+    EXPECT_EQ(count(QStringLiteral("PERSON")), 1);
+    const QString full = QFileInfo(temp.dir.filePath(QStringLiteral("rel.v2e"))).absoluteFilePath();
+    EXPECT_EQ(value(QStringLiteral("SELECT PFAD || '|' || FILENAME FROM IMPORT")).toString(), full + u'|' + full);
 }

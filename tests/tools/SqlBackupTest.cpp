@@ -136,6 +136,16 @@ TEST(SqlBackup, HandEditedFileWithRefusedAndSplitStatements)
               QStringLiteral("Biel"));
 }
 
+TEST(SqlBackup, ARefusedImportLineIsReportedAsItStandsInTheFile)
+{
+    test::TempDatabase temp;
+    test::RecordingErrorList errors;
+    const QString line =
+        QStringLiteral("-1-INSERT INTO IMPORT (QUELLE,PFAD,FILENAME,STATUS)  VALUES (\"FILE\",\"a\",\"a\",\"x\");");
+    SqlRestore(*temp.db, errors).restoreLines({line, line});  // the second takes number 1 again
+    EXPECT_EQ(errors.lines, QStringList{QStringLiteral("Zeile konnte nicht importiert werden: ") + line});
+}
+
 TEST(SqlBackup, RestoreAsksForTheFileAndStopsOnCancel)
 {
     test::TempDatabase temp;

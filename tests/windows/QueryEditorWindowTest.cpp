@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -118,7 +120,68 @@ TEST_F(QueryEditorWindowTest, EditableResultOnlyForAPlainTableQuery)
     EXPECT_EQ(window->grid()->model()->rowCount(), 1);
     EXPECT_TRUE(window->grid()->model()->flags(window->grid()->model()->index(0, 4)) & Qt::ItemIsEditable);
 
-    run(QStringLiteral("select RANG from RANGPOS"));
-    EXPECT_EQ(op.messages,
-              QStringList{QStringLiteral("Information: Ausgabe kann nicht editierbar bereitgestellt werden.")});
+    // A column list, a parameter and an order: still one table, still editable, in the statement's order.
+    op.answerText(QStringLiteral("1"));
+    run(QStringLiteral("select NAME1, RANG from RANGPOS where RANGPOS_NR > :NR order by RANGPOS_NR desc"));
+    EXPECT_TRUE(op.messages.filter(QStringLiteral("Information")).isEmpty());
+    const QAbstractItemModel *model = window->grid()->model();
+    ASSERT_EQ(model->rowCount(), 2);
+    const QHeaderView *header = window->grid()->horizontalHeader();
+    EXPECT_EQ(model->headerData(header->logicalIndex(0), Qt::Horizontal).toString(), QStringLiteral("NAME1"));
+    EXPECT_EQ(model->headerData(header->logicalIndex(1), Qt::Horizontal).toString(), QStringLiteral("RANG"));
+    EXPECT_EQ(model->data(model->index(0, header->logicalIndex(0))).toString(), QStringLiteral("N3"));
+    EXPECT_TRUE(model->flags(model->index(0, header->logicalIndex(0))) & Qt::ItemIsEditable);
+
+    // What the grid shows, edits included, goes to the clipboard file.
+    window->grid()->model()->setData(model->index(0, header->logicalIndex(0)), QStringLiteral("Neu"));
+    const QString path = temp.dir.filePath(QStringLiteral("Export.txt"));
+    op.answerFile(path);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    EXPECT_EQ(test::readBytes(path), QByteArray("NAME1\tRANG\r\nNeu\t3\r\n\t2\r\n"));
+
+    const char *notPlain[] = {"select count(*) from RANGPOS", "select RANG, NAME1 || 'x' from RANGPOS",
+                              "select * from RANGPOS, RANGLISTE", "select distinct RANG from RANGPOS",
+                              "select RANG from RANGPOS group by RANG"};
+    for (const char *sql : notPlain) {
+        op.messages.clear();
+        run(QString::fromLatin1(sql));
+        EXPECT_EQ(op.messages,
+                  QStringList{QStringLiteral("Information: Ausgabe kann nicht editierbar bereitgestellt werden.")})
+            << sql;
+    }
+}
+
+TEST_F(QueryEditorWindowTest, TheFailingStatementStaysSelectedAndTheRunEnds)
+{
+    window->findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->setChecked(true);
+    const QString text = QStringLiteral("select * from RANGPOS;\nselec x from RANGPOS;\nselect 1");
+    run(text);
+    ASSERT_EQ(op.messages.size(), 1);  // the engine's error, and no word about an editable output after it
+    EXPECT_TRUE(op.messages.first().startsWith(QStringLiteral("Ranquill: ")));
+    // (A selection shows its line break as a paragraph separator.)
+    EXPECT_EQ(window->editor()->textCursor().selectedText(),
+              QChar(QChar::ParagraphSeparator) + QStringLiteral("selec x from RANGPOS;"));
+
+    // On success the selection the operator had comes back.
+    op.messages.clear();
+    window->editor()->setPlainText(QStringLiteral("select 1; select 2"));
+    QTextCursor cursor = window->editor()->textCursor();
+    cursor.setPosition(3);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    window->editor()->setTextCursor(cursor);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("BitBtn4")), Qt::LeftButton);
+    EXPECT_EQ(window->editor()->textCursor().selectionStart(), 3);
+    EXPECT_EQ(window->editor()->textCursor().selectedText(), QStringLiteral("ec"));
+}
+
+TEST_F(QueryEditorWindowTest, WithoutAResultTheFileDialogComesFirst)
+{
+    op.answerFile(std::nullopt);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    EXPECT_TRUE(op.messages.isEmpty());  // cancelled: nothing more
+    const QString path = temp.dir.filePath(QStringLiteral("Export.txt"));
+    op.answerFile(path);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("SpeedButton1")), Qt::LeftButton);
+    EXPECT_EQ(op.messages, QStringList{QStringLiteral("Ranquill: Keine Abfrage geöffnet.")});
+    EXPECT_FALSE(QFileInfo::exists(path));
 }

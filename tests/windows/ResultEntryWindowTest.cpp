@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -206,4 +207,69 @@ TEST_F(ResultEntryWindowTest, SelectionSearchAndStatusCount)
 
     select.showStatusCount();
     EXPECT_EQ(op.messages.last(), QStringLiteral("Information: 12 LA Aktive\r\n\r\nUnbearbeitet: 2\r\nBearbeitet: 1"));
+}
+
+TEST_F(ResultEntryWindowTest, ArrowKeysLeaveAnOpenCellAfterItsTextIsTaken)
+{
+    open(2);
+    ASSERT_TRUE(form.moveTo(1, ResultEntryWindow::Leistung));  // Weit, Meter: L 100 *
+    QTest::keyClick(form.grid(), Qt::Key_6);
+    QWidget *editor = QApplication::focusWidget();
+    ASSERT_NE(editor, form.grid());
+    QTest::keyClicks(editor, QStringLiteral(".57"));
+    QTest::keyClick(editor, Qt::Key_Right);
+    EXPECT_EQ(form.grid()->currentRow(), 1);
+    EXPECT_EQ(form.grid()->currentColumn(), int(ResultEntryWindow::Zusatzwert));
+    EXPECT_EQ(form.grid()->item(1, ResultEntryWindow::Leistung)->text(), QStringLiteral("6.57"));
+    EXPECT_EQ(form.grid()->item(1, ResultEntryWindow::Punkte)->text(), QStringLiteral("657.00"));
+    typeCell(QStringLiteral("208.70"));  // lands in "Zusatzwert", not in the performance
+    EXPECT_EQ(form.grid()->item(1, ResultEntryWindow::Zusatzwert)->text(), QStringLiteral("208.7"));
+    EXPECT_EQ(form.grid()->item(1, ResultEntryWindow::Leistung)->text(), QStringLiteral("6.57"));
+
+    // Left inside an open "Zusatzwert" goes back to "Leistung" of the row, through the same checks.
+    ASSERT_TRUE(form.moveTo(1, ResultEntryWindow::Leistung));
+    ASSERT_TRUE(form.moveTo(1, ResultEntryWindow::Zusatzwert));
+    QTest::keyClick(form.grid(), Qt::Key_3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    EXPECT_EQ(form.grid()->currentColumn(), int(ResultEntryWindow::Leistung));
+    EXPECT_EQ(form.grid()->item(1, ResultEntryWindow::Zusatzwert)->text(), QStringLiteral("3"));
+
+    // A typed value that fails keeps the cell, with its message.
+    QTest::keyClick(form.grid(), Qt::Key_Minus);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Fehler: Negative Leistung nicht erlaubt"));
+    EXPECT_EQ(form.grid()->currentColumn(), int(ResultEntryWindow::Leistung));
+}
+
+TEST_F(ResultEntryWindowTest, AClickOnTheLastTotalTakesItOver)
+{
+    db.exec(QStringLiteral("UPDATE PERSON SET ZUSATZ1 = '99.50' WHERE PERS_ID = 7"));
+    open(2);
+    auto *last = form.findChild<QLabel *>(QStringLiteral("LetztesTotal"));
+    ASSERT_TRUE(last);
+    QTest::mouseClick(last, Qt::LeftButton);
+    EXPECT_EQ(form.totalField()->text(), QString());  // read-only before "&Berechnen"
+    QTest::mouseClick(form.calculateButton(), Qt::LeftButton);
+    QTest::mouseClick(last, Qt::LeftButton);
+    EXPECT_EQ(form.totalField()->text(), QStringLiteral("99.50"));
+}
+
+TEST_F(ResultEntryWindowTest, ClosingAfterTypingAsksFirst)
+{
+    open(2);
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("ButtonCancel")), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());  // nothing typed: no question
+    EXPECT_TRUE(op.messages.isEmpty());
+
+    open(2);
+    typeCell(QStringLiteral("12.5"));
+    op.answer(Button::No);
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("ButtonCancel")), Qt::LeftButton);
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Bestätigung: Verlassen ohne zu speichern?"));
+    EXPECT_TRUE(form.isVisible());
+    op.answer(Button::Yes);
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(value(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE ZUSATZ1 IS NOT NULL")), QStringLiteral("0"));
 }

@@ -1,0 +1,126 @@
+#include "app/Application.h"
+
+#include "app/AboutBox.h"
+#include "app/MainWindow.h"
+#include "capture/FormulaParser.h"
+#include "capture/ListGeneration.h"
+#include "capture/ParticipantData.h"
+#include "common/Errors.h"
+#include "common/IniFile.h"
+#include "db/Database.h"
+#include "db/DatabaseSetup.h"
+#include "interchange/E2vExport.h"
+#include "interchange/ImportRemoval.h"
+#include "interchange/InterchangeImport.h"
+#include "ranking/RankingListModels.h"
+#include "tools/SqlBackup.h"
+#include "windows/LateRegistrationDialog.h"
+#include "windows/ParticipantSelection.h"
+#include "windows/QueryEditorWindow.h"
+#include "windows/RankingListEditor.h"
+#include "windows/ResultEntryWindow.h"
+
+#include <QScopeGuard>
+
+namespace rq {
+namespace {
+
+// The commands that work on the database.
+const Command kDataCommands[] = {
+    Command::Backup,         Command::QueryEditor,      Command::ExportE2v,         Command::ImportV2e,
+    Command::ImportE2v,      Command::RemoveImports,    Command::ImportRankingList, Command::ImportTextTable,
+    Command::CaptureResults, Command::EditRankingLists, Command::LateRegistration};
+
+}  // namespace
+
+Application::Application(const AppPaths &paths, IniFile &ini)
+    : m_paths(paths)
+    , m_ini(ini)
+{
+    m_mainWindow = std::make_unique<MainWindow>(ini);
+    openDatabase();
+    m_aboutBox = std::make_unique<AboutBox>(ini, m_mainWindow.get());
+    m_mainWindow->setCommand(Command::About, [this] { m_aboutBox->exec(); });
+    if (m_database) {
+        createWindows(*m_database);
+        connectCommands(*m_database);
+    } else {
+        connectUnavailableDatabase();
+    }
+}
+
+Application::~Application() = default;
+
+void Application::openDatabase()
+{
+    Operator &op = m_mainWindow->op();
+    db::DatabaseSetup setup(op, *m_mainWindow);
+    try {
+        const QString dataDirectory =
+            db::DatabaseSetup::locateDataDirectory(m_paths.aliasFile, m_paths.defaultDataDirectory());
+        m_database = setup.run(dataDirectory, m_mainWindow->rebuildId(), [&](db::Database &db) {
+            tools::SqlRestore(db, *m_mainWindow).run(op, m_paths.baseDirectory);
+        });
+        if (!m_database)
+            m_databaseFailure = setup.failure();
+    } catch (const std::exception &e) {
+        showGeneralError(op, e);
+        m_databaseFailure = QString::fromUtf8(e.what());
+    }
+}
+
+void Application::createWindows(db::Database &db)
+{
+    Operator &op = m_mainWindow->op();
+    MainWindow *parent = m_mainWindow.get();
+    m_rankingModels = std::make_unique<ranking::RankingListModels>(db, op);
+    m_rankingEditor =
+        std::make_unique<windows::RankingListEditor>(*m_rankingModels, op, m_ini, m_paths.baseDirectory, parent);
+    m_queryEditor = std::make_unique<windows::QueryEditorWindow>(db, op, m_ini, parent);
+    m_participantData = std::make_unique<capture::ParticipantData>(db);
+    m_formulaParser = std::make_unique<capture::FormulaParser>(op);
+    m_resultEntry = std::make_unique<windows::ResultEntryWindow>(db, op, m_ini, *m_formulaParser, parent);
+    m_participantSelection =
+        std::make_unique<windows::ParticipantSelection>(*m_participantData, *m_resultEntry, op, m_ini, parent);
+    m_lateRegistration = std::make_unique<windows::LateRegistrationDialog>(db, op, m_ini, parent);
+}
+
+void Application::connectCommands(db::Database &db)
+{
+    Operator &op = m_mainWindow->op();
+    MainWindow &main = *m_mainWindow;
+    m_participantSelection->setConvertAction([this, &db, &op](int kat) {
+        capture::ListGeneration generation(db, op);
+        // Whatever happens once confirmed, the editor's category search proposes this category.
+        const auto remember = qScopeGuard([&] {
+            if (const auto category = generation.headerCategory())
+                m_rankingEditor->setLastCategorySearch(*category);
+        });
+        QStringList titles;
+        for (int n = 1; n <= 4; ++n)
+            titles << m_participantSelection->detailTitle(n);
+        generation.run(kat, m_rankingEditor->awardText(), titles);
+    });
+    main.setCommand(Command::CaptureResults, [this] { m_participantSelection->exec(); });
+    main.setCommand(Command::LateRegistration, [this] { m_lateRegistration->exec(); });
+    main.setCommand(Command::Backup, [this, &db, &op] { tools::SqlBackup::run(db, op, m_paths.baseDirectory); });
+    main.setCommand(Command::ImportV2e,
+                    [&db, &op, &main] { interchange::InterchangeImport(db, main).run(op, interchange::Format::V2E); });
+    main.setCommand(Command::ImportE2v,
+                    [&db, &op, &main] { interchange::InterchangeImport(db, main).run(op, interchange::Format::E2V); });
+    main.setCommand(Command::ExportE2v, [&db, &op] { interchange::E2vExport::run(db, op); });
+    main.setCommand(Command::RemoveImports, [&db, &op] { interchange::ImportRemoval::run(db, op); });
+    main.setCommand(Command::EditRankingLists, [this] { m_rankingEditor->exec(); });
+    main.setCommand(Command::QueryEditor, [this] {
+        m_queryEditor->fillTables();
+        m_queryEditor->exec();
+    });
+}
+
+void Application::connectUnavailableDatabase()
+{
+    for (const Command command : kDataCommands)
+        m_mainWindow->setCommand(command, [this] { throw Error(m_databaseFailure); });
+}
+
+}  // namespace rq
