@@ -299,19 +299,33 @@ int main(int argc, char *argv[])
     table << Row{QStringLiteral("rank largest list"), count(*db, "RANGPOS") / std::max<qint64>(1, categories.size()),
                  slowestRank, peakRssMb(), QStringLiteral("-")};
 
-    // Pre-stage and PDF of the first list.
-    const QString pdfPath = work + QStringLiteral("/List.pdf");
-    int pages = 0;
-    seconds = timed([&] {
-        const auto document = rq::reports::ReportDispatch::rankingList(
-            rq::ranking::RankingList::load(*db, op, {categories.value(0), 0}), rq::reports::ReportOptions());
-        if (document) {
-            rq::reports::writePdf(*document, pdfPath);
-            pages = int(document->pages.size());
-        }
-    });
-    check(pages > 0 && QFileInfo(pdfPath).size() > 0, "PDF: keine Datei");
-    table << Row{QStringLiteral("pre-stage and pdf"), pages, seconds, peakRssMb(), QStringLiteral("-")};
+    // Pre-stage and PDF of the first list, as its own layout, as a team list, and as its medal list.
+    const auto pdfOf = [&](const QString &name, const QString &layout, bool medal) {
+        db->exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = ? WHERE KAT_NR = ? AND KLASSE_NR = 0"),
+                 {layout, categories.value(0)});
+        const QString path = work + u'/' + name;
+        int pages = 0;
+        const double seconds = timed([&] {
+            const auto list = rq::ranking::RankingList::load(*db, op, {categories.value(0), 0});
+            rq::reports::ReportOptions options;
+            options.introMm = 30;
+            const auto document = medal ? rq::reports::ReportDispatch::medalList(list, options)
+                                        : rq::reports::ReportDispatch::rankingList(list, options);
+            if (document) {
+                rq::reports::writePdf(*document, path);
+                pages = int(document->pages.size());
+            }
+        });
+        check(pages > 0 && QFileInfo(path).size() > 0, "PDF: keine Datei");
+        return std::pair{pages, seconds};
+    };
+    const auto [pages, pdfSeconds] = pdfOf(QStringLiteral("List.pdf"), QStringLiteral("EINZEL"), false);
+    table << Row{QStringLiteral("pre-stage and pdf"), pages, pdfSeconds, peakRssMb(), QStringLiteral("-")};
+    const auto [teamPages, teamSeconds] = pdfOf(QStringLiteral("Team.pdf"), QStringLiteral("TEAM"), false);
+    table << Row{QStringLiteral("team list pdf"), teamPages, teamSeconds, peakRssMb(), QStringLiteral("-")};
+    const auto [medalPages, medalSeconds] = pdfOf(QStringLiteral("Kat.pdf"), QStringLiteral("TEAM"), true);
+    table << Row{QStringLiteral("team medal list pdf"), medalPages, medalSeconds, peakRssMb(), QStringLiteral("-")};
+    db->exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'EINZEL'"));
 
     const QString e2vPath = work + QStringLiteral("/Export.e2v");
     seconds = timed([&] { rq::interchange::E2vExport::writeFile(*db, e2vPath); });

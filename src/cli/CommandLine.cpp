@@ -28,9 +28,10 @@ namespace rq::cli {
 namespace {
 
 // Options that take no value.
-const QStringList kFlags = {QStringLiteral("--average"),  QStringLiteral("--ascending"),
-                            QStringLiteral("--age"),      QStringLiteral("--count"),
-                            QStringLiteral("--no-rules"), QStringLiteral("--points-hidden")};
+const QStringList kFlags = {QStringLiteral("--average"),    QStringLiteral("--ascending"),
+                            QStringLiteral("--age"),        QStringLiteral("--count"),
+                            QStringLiteral("--no-rules"),   QStringLiteral("--points-hidden"),
+                            QStringLiteral("--single-line")};
 
 void out(const QString &line)
 {
@@ -110,7 +111,8 @@ const char *CommandLine::usage()
            "  rank KAT KLASSE [--ascending] [--age] | same-ranks KAT KLASSE | position-ranks KAT KLASSE\n"
            "  awards KAT KLASSE MENGE --text TEXT [--count] | clear-awards KAT KLASSE\n"
            "  totals KAT KLASSE blocks|positions [--average] [--format D]\n"
-           "  print-pdf KAT KLASSE DATEI [--no-rules] [--points-hidden] | prestage-txt KAT KLASSE DATEI\n";
+           "  print-pdf KAT KLASSE DATEI [--no-rules] [--points-hidden] | prestage-txt KAT KLASSE DATEI\n"
+           "  medal-pdf KAT KLASSE DATEI [--intro MM] [--single-line] [--no-rules] [--points-hidden]\n";
 }
 
 const QList<CommandLine::Command> &CommandLine::commands()
@@ -133,6 +135,7 @@ const QList<CommandLine::Command> &CommandLine::commands()
         {"clear-awards", 2, &CommandLine::clearAwards},
         {"totals", 3, &CommandLine::totals},
         {"print-pdf", 3, &CommandLine::printPdf},
+        {"medal-pdf", 3, &CommandLine::medalPdf},
         {"prestage-txt", 3, &CommandLine::prestageText},
     };
     return table;
@@ -305,6 +308,25 @@ bool CommandLine::printPdf(const Arguments &a)
     options.rankSeparators = !a.has(QStringLiteral("--no-rules"));
     options.shortDetail = a.has(QStringLiteral("--points-hidden"));
     const auto document = reports::ReportDispatch::rankingList(list(a), options);
+    if (!document)
+        return false;
+    reports::writePdf(*document, a.at(2));
+    return true;
+}
+
+bool CommandLine::medalPdf(const Arguments &a)
+{
+    reports::ReportOptions options;
+    options.rankSeparators = !a.has(QStringLiteral("--no-rules"));
+    options.shortDetail = a.has(QStringLiteral("--points-hidden"));
+    options.singleLine = a.has(QStringLiteral("--single-line"));
+    if (a.has(QStringLiteral("--intro"))) {
+        const auto intro = num::parseDecimal(a.option(QStringLiteral("--intro")));
+        if (!intro)
+            throw UsageError();
+        options.introMm = *intro;
+    }
+    const auto document = reports::ReportDispatch::medalList(list(a), options);
     if (!document)
         return false;
     reports::writePdf(*document, a.at(2));

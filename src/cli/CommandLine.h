@@ -81,6 +81,7 @@ private:
     bool clearAwards(const Arguments &a);
     bool totals(const Arguments &a);
     bool printPdf(const Arguments &a);
+    bool medalPdf(const Arguments &a);
     bool prestageText(const Arguments &a);
 
     // The list named by the first two positional arguments (KAT KLASSE).

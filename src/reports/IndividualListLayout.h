@@ -1,6 +1,7 @@
 #pragma once
 
-#include "reports/Report.h"
+#include "reports/ReportLayout.h"
+#include "reports/ReportParts.h"
 
 #include <QSqlRecord>
 
@@ -8,21 +9,12 @@
 
 namespace rq::reports {
 
-// The detail columns of the individual lists, in layout units of 1/96 inch.
-struct ColumnLayout
-{
-    int count = 1;  // columns printed (1..20)
-    int step = 0;  // distance between columns
-    QList<int> x;  // x of columns 1..20
-    QList<bool> visible;  // printed or not
-};
-
-// n clamped to 20, 0 taken as 1; step (698 − 64) div n; column 1 always printed,
-// column j at 64 + (j − 1) × step and printed when j ≤ n (a negative n prints column 1 only).
+// The detail columns of the individual ranking list, in units of 1/96 inch:
+// `layoutColumns` from x 64 over the width 698, at most 20.
 ColumnLayout layoutDetailColumns(int n);
 
-// The highest block 1..4 of a row that has a detail text (DETAILTEXTn_k), 0 for none.
-int highestBlockWithText(const QSqlRecord &row);
+// The highest block 1..`blocks` of a row that has a detail text (DETAILTEXTn_k, n ≤ 20), 0 for none.
+int highestBlockWithText(const QSqlRecord &row, int blocks = 4);
 // The band height of a position in units: 84, less 16 for each of the blocks
 // 4, 3, 2, 1 (from the top) without any detail text.
 int positionBandHeight(const QSqlRecord &row);
@@ -41,15 +33,15 @@ DetailColumns resolveDetailColumnCount(const QSqlRecord &list, const std::functi
 
 // The individual ranking list ("EINZEL", "PAAR"; historically
 // `TQRRanklistEinzelForm`): page header, column header, one band per position
-// with the main line and up to four detail lines.
-class IndividualListLayout
+// with the main line and up to four detail lines of twenty columns.
+class IndividualListLayout : public ReportLayout
 {
 public:
-    // The row query, parameters KAT_NR and KLASSE_NR bound in this order.
-    static QString rowQuery();
+    QString rowQuery() const override;
+    bool hasDetailColumns() const override { return true; }
+    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
 
-    // The document for the rows of the row query. `titles` are the 20 detail
-    // column titles; `rankLines` is "Rangtrennlinien".
+    // The same with the options spelled out (for tests and callers that hold them).
     static ReportDocument build(const QList<QSqlRecord> &rows, int detailColumnCount, const QStringList &titles,
                                 bool rankLines);
 };

@@ -2,11 +2,15 @@
 
 #include "common/Errors.h"
 
-#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace rq::reports {
 namespace {
@@ -31,29 +35,155 @@ QString html(const QString &text)
     return text.toHtmlEscaped();
 }
 
+constexpr int kMeasureDpi = 600;  // the resolution of the PDF files
+constexpr double kMmPerPoint = 25.4 / 72;
+constexpr double kGap = 0.3;  // mm: texts closer than this count as touching
+constexpr double kSizeStep = 0.5;  // points
+constexpr double kMostSmaller = 1.0;  // points: a text is set at most this much smaller
+constexpr int kStretchStep = 5;  // percent
+constexpr int kNarrowest = 80;  // percent of the normal width
+
+QFont fontOf(const ReportItem &item)
+{
+    QFont font(item.font);
+    font.setPointSizeF(item.pointSize);
+    font.setBold(item.bold);
+    font.setItalic(item.italic);
+    font.setStretch(item.stretch);
+    return font;
+}
+
 }  // namespace
+
+double textWidth(const ReportItem &item)
+{
+    // Measured at the PDF's resolution, where the layout is meant to hold.
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_Mono);
+        image.setDotsPerMeterX(kMeasureDpi * 10000 / 254);
+        image.setDotsPerMeterY(kMeasureDpi * 10000 / 254);
+        return image;
+    }();
+    static QHash<QString, QFontMetricsF> cache;
+    const QString key = item.font + u'|' + QString::number(item.pointSize) + u'|' + QString::number(item.stretch) +
+                        u'|' + QString::number(int(item.bold) + 2 * int(item.italic));
+    auto it = cache.find(key);
+    if (it == cache.end())
+        it = cache.insert(key, QFontMetricsF(fontOf(item), &device));
+    return it->horizontalAdvance(item.text) * 25.4 / kMeasureDpi;
+}
+
+void settleTexts(QList<ReportItem> &items)
+{
+    const auto isText = [&](qsizetype i) {
+        return items.at(i).kind == ReportItem::Kind::Text && !items.at(i).text.isEmpty();
+    };
+    // No glyph is wider than this many ems: a text whose bound fits its box is
+    // not measured, which keeps long lists fast.
+    constexpr double kWidestGlyph = 1.1;
+    const auto bound = [&](qsizetype i) {
+        const ReportItem &item = items.at(i);
+        return item.text.size() * item.pointSize * kMmPerPoint * kWidestGlyph;
+    };
+    // Where a text's ink lies, measured when first asked for.
+    QList<std::optional<std::pair<double, double>>> ink(items.size());
+    const auto inkOf = [&](qsizetype i) {
+        if (!ink.at(i)) {
+            const ReportItem &item = items.at(i);
+            const QRectF &box = item.box;
+            const double width = textWidth(item);
+            if (item.alignment & Qt::AlignRight)
+                ink[i] = std::pair{box.right() - width, box.right()};
+            else if (item.alignment & Qt::AlignHCenter)
+                ink[i] = std::pair{box.center().x() - width / 2, box.center().x() + width / 2};
+            else
+                ink[i] = std::pair{box.left(), box.left() + width};
+        }
+        return *ink.at(i);
+    };
+    const auto sameLine = [&](qsizetype a, qsizetype b) {
+        const QRectF &x = items.at(a).box;
+        const QRectF &y = items.at(b).box;
+        const double overlap = std::min(x.bottom(), y.bottom()) - std::max(x.top(), y.top());
+        return overlap > 0.5 * std::min(x.height(), y.height());
+    };
+    const auto collides = [&](qsizetype i) {
+        const auto [left, right] = inkOf(i);
+        for (qsizetype j = 0; j < items.size(); ++j) {
+            if (j == i || !isText(j) || !sameLine(i, j))
+                continue;
+            const QRectF &other = items.at(j).box;
+            // Far apart even at the widest: no need to measure the neighbour.
+            if (other.left() - bound(j) > right || other.right() + bound(j) < left)
+                continue;
+            const auto [otherLeft, otherRight] = inkOf(j);
+            if (left < otherRight - kGap && otherLeft < right - kGap)
+                return true;
+        }
+        return false;
+    };
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (!isText(i) || bound(i) <= items.at(i).box.width())
+            continue;
+        const auto [left, right] = inkOf(i);
+        if (right - left <= items.at(i).box.width() + 1e-6 || !collides(i))
+            continue;
+        ReportItem &item = items[i];
+        const double nominal = item.pointSize;
+        bool clear = false;
+        for (double smaller = kSizeStep; !clear && smaller <= kMostSmaller + 1e-9; smaller += kSizeStep) {
+            item.pointSize = nominal - smaller;
+            ink[i].reset();
+            clear = !collides(i);
+        }
+        for (int stretch = 100 - kStretchStep; !clear && stretch >= kNarrowest; stretch -= kStretchStep) {
+            item.stretch = stretch;
+            ink[i].reset();
+            clear = !collides(i);
+        }
+    }
+}
+
+ReportDocument paginate(const PageFrame &frame, const QList<Band> &details)
+{
+    ReportDocument doc;
+    doc.title = frame.title;
+    doc.margins = frame.margins;
+    const double bottom = doc.printableHeight();
+    const auto settled = [](Band band) {
+        settleTexts(band.items);
+        return band;
+    };
+    const Band pageHeader = settled(frame.pageHeader);
+    const Band firstPageHeader = frame.hasFirstPageHeader ? settled(frame.firstPageHeader) : pageHeader;
+    const Band columnHeader = settled(frame.columnHeader);
+    double y = 0;
+    double top = 0;  // where the detail bands of the current page begin
+    const auto newPage = [&] {
+        const Band &header = doc.pages.isEmpty() ? firstPageHeader : pageHeader;
+        doc.pages.append(ReportPage());
+        place(doc.pages.last(), header, 0);
+        place(doc.pages.last(), columnHeader, header.height);
+        y = top = header.height + columnHeader.height;
+    };
+    newPage();
+    for (const Band &band : details) {
+        if (y + band.height > bottom && y > top)
+            newPage();
+        place(doc.pages.last(), settled(band), y);
+        y += band.height;
+    }
+    return doc;
+}
 
 ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader,
                         const QList<Band> &details)
 {
-    ReportDocument doc;
-    doc.title = title;
-    const double bottom = doc.printableHeight();
-    double y = 0;
-    const auto newPage = [&] {
-        doc.pages.append(ReportPage());
-        place(doc.pages.last(), pageHeader, 0);
-        place(doc.pages.last(), columnHeader, pageHeader.height);
-        y = pageHeader.height + columnHeader.height;
-    };
-    newPage();
-    for (const Band &band : details) {
-        if (y + band.height > bottom && y > pageHeader.height + columnHeader.height)
-            newPage();
-        place(doc.pages.last(), band, y);
-        y += band.height;
-    }
-    return doc;
+    PageFrame frame;
+    frame.title = title;
+    frame.pageHeader = pageHeader;
+    frame.columnHeader = columnHeader;
+    return paginate(frame, details);
 }
 
 void paintPage(const ReportDocument &document, int page, QPainter &painter, double pixelsPerMm)
@@ -73,36 +203,42 @@ void paintPage(const ReportDocument &document, int page, QPainter &painter, doub
             painter.drawLine(box.topLeft(), box.bottomRight());
             continue;
         }
-        QFont font(item.font);
-        font.setPointSizeF(item.pointSize);
-        font.setBold(item.bold);
-        font.setItalic(item.italic);
-        painter.setFont(font);
+        painter.setFont(fontOf(item));
         painter.setPen(Qt::black);
-        painter.drawText(box, int(item.alignment) | Qt::TextSingleLine, item.text);
+        // Not clipped: a text longer than its box runs on beyond it.
+        painter.drawText(box, int(item.alignment) | Qt::TextSingleLine | Qt::TextDontClip, item.text);
     }
 }
 
 void writePdf(const ReportDocument &document, const QString &path)
 {
-    QPdfWriter writer(path);
-    writer.setTitle(document.title);
-    writer.setCreator(QStringLiteral("Ranquill"));
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    writer.setResolution(600);
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw FileError(QStringLiteral("PDF-Datei %1 kann nicht geschrieben werden").arg(path));
-    const double pxPerMm = writer.resolution() / 25.4;
-    for (int p = 0; p < document.pages.size(); ++p) {
-        if (p > 0)
-            writer.newPage();
-        paintPage(document, p, painter, pxPerMm);
+    const auto failed = [&path](const QString &why) {
+        return FileError(QStringLiteral("PDF-Datei %1 kann nicht geschrieben werden: %2").arg(path, why));
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failed(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(document.title);
+        writer.setCreator(QStringLiteral("Ranquill"));
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        writer.setResolution(kMeasureDpi);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw failed(QStringLiteral("der PDF-Ausgabe fehlt ein Zeichengerät"));
+        const double pxPerMm = writer.resolution() / 25.4;
+        for (int p = 0; p < document.pages.size(); ++p) {
+            if (p > 0)
+                writer.newPage();
+            paintPage(document, p, painter, pxPerMm);
+        }
+        painter.end();
     }
-    painter.end();
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0)
-        throw FileError(QStringLiteral("PDF-Datei %1 kann nicht geschrieben werden").arg(path));
+    // A write that failed on the way (a full disk, say) leaves no file under the name.
+    if (file.error() != QFileDevice::NoError || !file.commit())
+        throw failed(file.errorString());
 }
 
 QList<QStringList> textRows(const ReportDocument &document)

@@ -5,17 +5,59 @@
 #include "ranking/PrintPreStage.h"
 #include "ranking/RankingList.h"
 #include "reports/IndividualListLayout.h"
+#include "reports/ReportLayout.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace rq::reports {
+namespace {
+
+constexpr int kTitles = 20;
+
+std::optional<ReportDocument> run(const ranking::RankingList &list, const ReportOptions &options,
+                                  const std::function<void(int, int)> &progress, bool medal)
+{
+    ranking::PrintPreStage::build(list, options.shortDetail, progress);
+    const std::unique_ptr<ReportLayout> layout =
+        medal ? ReportLayout::medalList(list.layout(), options.singleLine) : ReportLayout::rankingList(list.layout());
+    if (!layout) {
+        list.op().warn(QStringLiteral("Kein Report für den Layouttyp ") + list.layout() + QStringLiteral(" vorhanden"));
+        return std::nullopt;
+    }
+    LayoutOptions layoutOptions;
+    layoutOptions.rankLines = options.rankSeparators;
+    layoutOptions.introMm = options.introMm;
+    if (layout->hasDetailColumns()) {
+        const DetailColumns columns =
+            resolveDetailColumnCount(list.header(), [&list] { return ReportDispatch::automaticTitles(list); });
+        layoutOptions.detailColumns = columns.count;
+        for (int i = 1; i <= kTitles; ++i) {
+            if (columns.automatic)
+                layoutOptions.titles << columns.autoTitles.value(i - 1);
+            else
+                layoutOptions.titles << (i <= 15 ? list.text(QStringLiteral("DETAIL%1_TITEL").arg(i)) : QString());
+        }
+    }
+    QSqlQuery q = list.database().exec(layout->rowQuery(), {list.key().kat, list.key().klasse});
+    QList<QSqlRecord> rows;
+    while (q.next())
+        rows << q.record();
+    if (rows.isEmpty()) {
+        list.op().warn(QStringLiteral("Kein Daten für Rangliste vorhanden"));
+        return std::nullopt;
+    }
+    return layout->build(rows, layoutOptions);
+}
+
+}  // namespace
 
 QStringList ReportDispatch::automaticTitles(const ranking::RankingList &list)
 {
     QStringList fields;
     QStringList order;
-    for (int i = 1; i <= 20; ++i) {
+    for (int i = 1; i <= kTitles; ++i) {
         fields << QStringLiteral("DISZIPLIN%1 as DETAIL%1_TITEL").arg(i);
         order.prepend(QStringLiteral("DISZIPLIN%1 desc").arg(i));
     }
@@ -25,7 +67,7 @@ QStringList ReportDispatch::automaticTitles(const ranking::RankingList &list)
                                        {list.key().kat, list.key().klasse});
     QStringList titles;
     if (q.next()) {
-        for (int i = 1; i <= 20; ++i)
+        for (int i = 1; i <= kTitles; ++i)
             titles << q.value(QStringLiteral("DETAIL%1_TITEL").arg(i)).toString();
     }
     return titles;
@@ -35,29 +77,21 @@ std::optional<ReportDocument> ReportDispatch::rankingList(const ranking::Ranking
                                                           const ReportOptions &options,
                                                           const std::function<void(int, int)> &progress)
 {
-    ranking::PrintPreStage::build(list, options.shortDetail, progress);
-    const QString layout = list.layout();
-    if (layout != QStringLiteral("EINZEL") && layout != QStringLiteral("PAAR")) {
-        list.op().warn(QStringLiteral("Kein Report für den Layouttyp ") + layout + QStringLiteral(" vorhanden"));
-        return std::nullopt;
-    }
-    const DetailColumns columns = resolveDetailColumnCount(list.header(), [&list] { return automaticTitles(list); });
-    QStringList titles;
-    for (int i = 1; i <= 20; ++i) {
-        if (columns.automatic)
-            titles << columns.autoTitles.value(i - 1);
-        else
-            titles << (i <= 15 ? list.text(QStringLiteral("DETAIL%1_TITEL").arg(i)) : QString());
-    }
-    QSqlQuery q = list.database().exec(IndividualListLayout::rowQuery(), {list.key().kat, list.key().klasse});
-    QList<QSqlRecord> rows;
-    while (q.next())
-        rows << q.record();
-    if (rows.isEmpty()) {
-        list.op().warn(QStringLiteral("Kein Daten für Rangliste vorhanden"));
-        return std::nullopt;
-    }
-    return IndividualListLayout::build(rows, columns.count, titles, options.rankSeparators);
+    return run(list, options, progress, false);
+}
+
+std::optional<ReportDocument> ReportDispatch::medalList(const ranking::RankingList &list, const ReportOptions &options,
+                                                        const std::function<void(int, int)> &progress)
+{
+    return run(list, options, progress, true);
+}
+
+QString ReportDispatch::templateFile(const QString &pdfPath, const ranking::ListKey &key)
+{
+    QString prefix = pdfPath;
+    if (!prefix.isEmpty() && !prefix.endsWith(u'/') && QFileInfo(prefix).isDir())
+        prefix += u'/';
+    return prefix + QStringLiteral("Kat%1-%2.pdf").arg(key.kat).arg(key.klasse);
 }
 
 }  // namespace rq::reports

@@ -7,7 +7,8 @@
 
 namespace rq::ranking {
 class RankingList;
-}
+struct ListKey;
+}  // namespace rq::ranking
 
 namespace rq::reports {
 
@@ -20,17 +21,27 @@ struct ReportOptions
     double introMm = 0;  // "Intro": free space above the titles on page 1 of a medal list, mm
 };
 
-// "&Drucken" up to the finished report: the print pre-stage of the list, the
-// report chosen by its LAYOUT, the detail columns resolved, the rows read.
-// Nothing (after the message) for an unknown layout or an empty list.
+// The reports of a list up to the finished document: the print pre-stage of
+// the list, the layout chosen by its LAYOUT, the detail columns resolved, the
+// rows read. Nothing (after its message) for an unknown layout ("Kein Report
+// für den Layouttyp … vorhanden") or a list without positions ("Kein Daten für
+// Rangliste vorhanden").
 class ReportDispatch
 {
 public:
+    // "&Drucken": the ranking list.
     static std::optional<ReportDocument> rankingList(const ranking::RankingList &list, const ReportOptions &options,
                                                      const std::function<void(int, int)> &progress = {});
+    // "Druckvorlage erstellen": the medal list.
+    static std::optional<ReportDocument> medalList(const ranking::RankingList &list, const ReportOptions &options,
+                                                   const std::function<void(int, int)> &progress = {});
 
     // The 20 titles of the automatic title query's first row (empty without rows).
     static QStringList automaticTitles(const ranking::RankingList &list);
+
+    // The medal list's PDF file: `pdfPath` + "Kat" + KAT_NR + "-" + KLASSE_NR +
+    // ".pdf"; a directory named without its closing "/" gets one.
+    static QString templateFile(const QString &pdfPath, const ranking::ListKey &key);
 };
 
 }  // namespace rq::reports

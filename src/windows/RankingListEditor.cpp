@@ -200,12 +200,12 @@ QLayout *RankingListEditor::buildOutputButtons(QWidget *page)
     m_print = commandButton(QStringLiteral("&Drucken"), QStringLiteral("BitBtnPrint"), QString(), page);
     grid->addWidget(m_saveStage, 0, 0);
     grid->addWidget(m_print, 0, 1);
-    grid->addWidget(commandButton(QStringLiteral("Rangliste zu externer Datenbank"), QStringLiteral("BitBtnExport"),
-                                  QString(), page),
-                    1, 0);
-    grid->addWidget(
-        commandButton(QStringLiteral("Druckvorlage erstellen"), QStringLiteral("BitBtnTemplate"), QString(), page), 1,
-        1);
+    m_export = commandButton(QStringLiteral("Rangliste zu externer Datenbank"), QStringLiteral("BitBtnExport"),
+                             QString(), page);
+    m_template =
+        commandButton(QStringLiteral("Druckvorlage erstellen"), QStringLiteral("BitBtnTemplate"), QString(), page);
+    grid->addWidget(m_export, 1, 0);
+    grid->addWidget(m_template, 1, 1);
     m_progress = new QProgressBar(page);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
@@ -628,10 +628,9 @@ void RankingListEditor::connectOutputCommands()
         showProgress(0, 0);
     });
     connect(m_print, &QPushButton::clicked, this, &RankingListEditor::print);
-    // The exchange files and the medal lists are not part of this version.
-    for (const char *name : {"BitBtnExport", "BitBtnTemplate"})
-        connect(m_buttons.value(QString::fromLatin1(name)), &QPushButton::clicked, this,
-                [this] { m_op.inform(notAvailableMessage()); });
+    connect(m_template, &QPushButton::clicked, this, &RankingListEditor::printTemplate);
+    // The exchange files are not part of this version.
+    connect(m_export, &QPushButton::clicked, this, [this] { m_op.inform(notAvailableMessage()); });
 }
 
 void RankingListEditor::print()
@@ -652,6 +651,31 @@ void RankingListEditor::print()
             PreviewWindow(*document, m_op, this).exec();
         else
             printOnDefaultPrinter(*document);
+    });
+}
+
+void RankingListEditor::printTemplate()
+{
+    m_template->setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] {
+        showProgress(0, 0);
+        m_template->setEnabled(true);
+    });
+    runGuarded(m_op, [this] {
+        // "Intro" is millimetres; what is no number counts as 0, and the field shows what counts.
+        const double intro = num::parseDecimal(m_intro->text()).value_or(0.0);
+        m_intro->setText(num::formatGeneral(intro));
+        const RankingList list = m_models.requireSelectedList();
+        reports::ReportOptions options = reportOptions();
+        options.introMm = intro;
+        const auto document = reports::ReportDispatch::medalList(
+            list, options, [this](int done, int total) { showProgress(done, total); });
+        showProgress(0, 0);
+        if (!document)
+            return;
+        PreviewWindow(*document, m_op, this).exec();
+        // The file is written whenever the preview closes.
+        reports::writePdf(*document, reports::ReportDispatch::templateFile(m_pdfPath, list.key()));
     });
 }
 

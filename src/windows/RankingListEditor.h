@@ -93,6 +93,7 @@ private:
     // afterwards (-1: the current one). The grid shows the new order after it.
     void runOnOrderedList(const std::function<int(const ranking::RankingList &, int currentPosition)> &command);
     void print();
+    void printTemplate();
     void showProgress(int done, int total);
 
     void tabChanged(int index);
@@ -127,6 +128,8 @@ private:
     QHash<QString, QPushButton *> m_buttons;  // by object name
     QPushButton *m_print = nullptr;
     QPushButton *m_saveStage = nullptr;
+    QPushButton *m_template = nullptr;
+    QPushButton *m_export = nullptr;
     QCheckBox *m_rePrint = nullptr;
     QCheckBox *m_preview = nullptr;
     QCheckBox *m_spacer = nullptr;

@@ -1,3 +1,4 @@
+#include "common/Errors.h"
 #include "db/Database.h"
 #include "ranking/PrintPreStage.h"
 #include "ranking/RankingList.h"
@@ -7,7 +8,11 @@
 #include "support/ScriptedOperator.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -253,4 +258,125 @@ TEST_F(ReportsTest, DispatchMessages)
     db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'einzel'"));
     EXPECT_FALSE(document(true).has_value());
     EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Report für den Layouttyp einzel vorhanden"));
+}
+
+namespace {
+
+// pdftotext's text of a PDF file, or nothing when the tool is missing.
+std::optional<QString> pdfText(const QString &pdf, const QStringList &options = {})
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        return std::nullopt;
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), options + QStringList{pdf, QStringLiteral("-")});
+    process.waitForFinished(20000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+}  // namespace
+
+TEST_F(ReportsTest, EveryLayoutPrintsItsListAndItsMedalList)
+{
+    db.exec(
+        QStringLiteral("UPDATE RANGLISTE SET SPARTE_F = 'Athlétisme', KLASSE_D = 'Herren', VEREIN_TITEL = 'Verein'"));
+    position(1, "1", "Meier", "10234.50");
+    position(2, "", "Müller", "10234.50");
+    position(3, "3", "Zürcher", "98.25");
+    db.exec(QStringLiteral("UPDATE RANGPOS SET VEREIN = 'TV Bern ' || RANGPOS_NR"));
+    for (int pos = 1; pos <= 3; ++pos) {
+        for (int block = 1; block <= 5; ++block) {
+            detail(pos, block, 1, "5.50", "", "", block == 5 ? "Block fünf" : "Weit 5.50");
+            db.exec(
+                QStringLiteral("UPDATE DETAILBLOCK SET PUNKTE = '12.5', NAME1 = 'Mitglied' WHERE DETAILBLOCK_NR = ?"),
+                {block});
+        }
+    }
+    const struct
+    {
+        const char *layout;
+        const char *listTitle;
+        const char *expect;  // a text of this layout's bands
+    } layouts[] = {{"EINZEL", "List12", "Meier Hans"},
+                   {"PAAR", "List12", "Meier / Hans"},
+                   {"TEAM", "List12", "Mitglied"},
+                   {"GRUPPE", "List12-Herren", "TV Bern 1"},
+                   {"SPIEL", "List12", "TV Bern 3"}};
+    for (const auto &l : layouts) {
+        db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = ?"), {QString::fromLatin1(l.layout)});
+        for (const bool medal : {false, true}) {
+            ReportOptions options;
+            const auto doc =
+                medal ? ReportDispatch::medalList(list(), options) : ReportDispatch::rankingList(list(), options);
+            ASSERT_TRUE(doc.has_value()) << l.layout;
+            EXPECT_EQ(doc->title, medal ? QStringLiteral("Kat12-0") : QString::fromLatin1(l.listTitle)) << l.layout;
+            const QString pdf = temp.dir.filePath(QStringLiteral("%1-%2.pdf").arg(QLatin1String(l.layout)).arg(medal));
+            writePdf(*doc, pdf);
+            const auto out = pdfText(pdf);
+            if (!out)
+                GTEST_SKIP() << "pdftotext is not installed";
+            for (const char *expected : {"Leichtathletik", "Athlétisme", "Männer", "10234.50", "1.", "3.", l.expect})
+                EXPECT_TRUE(out->contains(QString::fromUtf8(expected))) << l.layout << medal << " " << expected;
+            // A tied rank prints nothing.
+            EXPECT_FALSE(out->contains(QRegularExpression(QStringLiteral("(^|\\s)2\\.(\\s|$)")))) << l.layout << medal;
+            EXPECT_FALSE(out->contains(QStringLiteral("Block fünf")))
+                << l.layout << medal;  // blocks 5 and more are absent
+        }
+    }
+    EXPECT_TRUE(op.messages.isEmpty()) << op.messages.join(u'\n').toStdString();
+
+    db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'einzel'"));
+    EXPECT_FALSE(ReportDispatch::medalList(list(), ReportOptions()).has_value());
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Report für den Layouttyp einzel vorhanden"));
+    db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'SPIEL'"));
+    db.exec(QStringLiteral("DELETE FROM RANGPOS"));
+    EXPECT_FALSE(ReportDispatch::medalList(list(), ReportOptions()).has_value());
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Daten für Rangliste vorhanden"));
+}
+
+TEST_F(ReportsTest, TheIntroLeavesItsSpaceOnPageOneOnly)
+{
+    for (int p = 1; p <= 120; ++p)
+        position(p, QByteArray::number(p).constData(), "Käser", "10");
+    ReportOptions options;
+    options.introMm = 30;
+    const auto doc = ReportDispatch::medalList(list(), options);
+    ASSERT_TRUE(doc.has_value());
+    ASSERT_GE(doc->pages.size(), 2);
+    const QString pdf = temp.dir.filePath(QStringLiteral("Kat12-0.pdf"));
+    writePdf(*doc, pdf);
+    const auto out = pdfText(pdf, {QStringLiteral("-bbox")});
+    if (!out)
+        GTEST_SKIP() << "pdftotext is not installed";
+    // The y of the word "Leichtathletik" on each page, in points.
+    QList<double> tops;
+    const QRegularExpression word(
+        QStringLiteral("<word xMin=\"[0-9.]+\" yMin=\"([0-9.]+)\"[^>]*>Leichtathletik</word>"));
+    for (const QString &page : out->split(QStringLiteral("<page "))) {
+        const auto m = word.match(page);
+        if (m.hasMatch())
+            tops << m.captured(1).toDouble();
+    }
+    ASSERT_GE(tops.size(), 2);
+    EXPECT_NEAR(tops.at(0) - tops.at(1), 30 * 72 / 25.4, 0.5);
+}
+
+TEST_F(ReportsTest, APdfThatCannotBeWrittenIsAnErrorAndLeavesNoFile)
+{
+    position(1, "1", "Meier", "50");
+    const auto doc = ReportDispatch::rankingList(list(), ReportOptions());
+    ASSERT_TRUE(doc.has_value());
+    const QString missing = temp.dir.filePath(QStringLiteral("fehlt/List12.pdf"));
+    try {
+        writePdf(*doc, missing);
+        FAIL() << "no error";
+    } catch (const FileError &e) {
+        EXPECT_TRUE(e.message().contains(missing)) << e.message().toStdString();
+    }
+    // A directory of that name stays as it is.
+    const QString directory = temp.dir.filePath(QStringLiteral("Kat12-0.pdf"));
+    QDir().mkpath(directory + QStringLiteral("/inhalt"));
+    EXPECT_THROW(writePdf(*doc, directory), FileError);
+    EXPECT_TRUE(QFileInfo(directory + QStringLiteral("/inhalt")).isDir());
+    EXPECT_EQ(ReportDispatch::templateFile(temp.dir.path(), {12, 0}), temp.dir.path() + QStringLiteral("/Kat12-0.pdf"));
+    EXPECT_EQ(ReportDispatch::templateFile(QStringLiteral("/x/PDF-"), {7, 2}), QStringLiteral("/x/PDF-Kat7-2.pdf"));
 }

@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,7 @@
 #include <QTableView>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -272,4 +275,41 @@ TEST_F(RankingListEditorTest, OpeningTheEditingTabShowsTheFirstBlocksDetails)
     EXPECT_EQ(form->grid(Level::Position)->model()->rowCount(), 1);
     EXPECT_EQ(form->grid(Level::Block)->model()->rowCount(), 1);
     EXPECT_EQ(form->grid(Level::Detail)->model()->rowCount(), 1);
+}
+
+TEST_F(RankingListEditorTest, PrintTemplateShowsTheMedalListThenWritesItsPdf)
+{
+    db.exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'EINZEL', SPARTE_D = 'Turnen'"));
+    db.exec(QStringLiteral("UPDATE RANGPOS SET RANG = '1', NAME1 = 'Meier', PUNKTE = '50'"));
+    module->setCurrentRow(module->rowOf({5, 0}));
+    auto *intro = form->findChild<QLineEdit *>(QStringLiteral("LabeledEditIntro"));
+    QPushButton *button = form->button(QStringLiteral("BitBtnTemplate"));
+    const QString pdf = temp.dir.path() + QStringLiteral("/PDF-Temp/Kat5-0.pdf");
+    // The preview is closed as soon as it shows; the file follows.
+    int previews = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != form.get()) {
+            ++previews;
+            EXPECT_FALSE(QFileInfo::exists(pdf));  // not before the preview closes
+            EXPECT_FALSE(button->isEnabled());
+            modal->close();
+        }
+    });
+    closer.start(20);
+    for (const auto &[typed, shown] : {std::pair{"abc", "0"}, std::pair{"12.5", "12.5"}}) {
+        intro->setText(QString::fromLatin1(typed));
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(intro->text(), QString::fromLatin1(shown));
+        EXPECT_TRUE(test::readBytes(pdf).startsWith("%PDF"));
+        EXPECT_TRUE(button->isEnabled());
+        QFile::remove(pdf);
+    }
+    EXPECT_EQ(previews, 2);
+
+    db.exec(QStringLiteral("DELETE FROM RANGPOS"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Daten für Rangliste vorhanden"));
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(button->isEnabled());
 }
