@@ -12,6 +12,8 @@
 #include "interchange/E2vExport.h"
 #include "interchange/ImportRemoval.h"
 #include "interchange/InterchangeImport.h"
+#include "interchange/RankingListImport.h"
+#include "interchange/TextTableImport.h"
 #include "ranking/RankingListModels.h"
 #include "tools/SqlBackup.h"
 #include "windows/LateRegistrationDialog.h"
@@ -110,6 +112,8 @@ void Application::connectCommands(db::Database &db)
                     [&db, &op, &main] { interchange::InterchangeImport(db, main).run(op, interchange::Format::E2V); });
     main.setCommand(Command::ExportE2v, [&db, &op] { interchange::E2vExport::run(db, op); });
     main.setCommand(Command::RemoveImports, [&db, &op] { interchange::ImportRemoval::run(db, op); });
+    main.setCommand(Command::ImportRankingList, [&db, &op] { interchange::RankingListImport(db, op).run(); });
+    main.setCommand(Command::ImportTextTable, [&db, &op] { interchange::TextTableImport(db, op).run(); });
     main.setCommand(Command::EditRankingLists, [this] { m_rankingEditor->exec(); });
     main.setCommand(Command::QueryEditor, [this] {
         m_queryEditor->fillTables();

@@ -12,6 +12,9 @@
 #include "interchange/E2vExport.h"
 #include "interchange/ImportRemoval.h"
 #include "interchange/InterchangeImport.h"
+#include "interchange/RankingListExport.h"
+#include "interchange/RankingListImport.h"
+#include "interchange/TextTableImport.h"
 #include "ranking/PrintPreStage.h"
 #include "ranking/RankingList.h"
 #include "ranking/RankingListModels.h"
@@ -28,10 +31,10 @@ namespace rq::cli {
 namespace {
 
 // Options that take no value.
-const QStringList kFlags = {QStringLiteral("--average"),    QStringLiteral("--ascending"),
-                            QStringLiteral("--age"),        QStringLiteral("--count"),
-                            QStringLiteral("--no-rules"),   QStringLiteral("--points-hidden"),
-                            QStringLiteral("--single-line")};
+const QStringList kFlags = {
+    QStringLiteral("--average"),     QStringLiteral("--ascending"), QStringLiteral("--age"),
+    QStringLiteral("--count"),       QStringLiteral("--no-rules"),  QStringLiteral("--points-hidden"),
+    QStringLiteral("--single-line"), QStringLiteral("--dev"),       QStringLiteral("--ignore-errors")};
 
 void out(const QString &line)
 {
@@ -112,7 +115,8 @@ const char *CommandLine::usage()
            "  awards KAT KLASSE MENGE --text TEXT [--count] | clear-awards KAT KLASSE\n"
            "  totals KAT KLASSE blocks|positions [--average] [--format D]\n"
            "  print-pdf KAT KLASSE DATEI [--no-rules] [--points-hidden] | prestage-txt KAT KLASSE DATEI\n"
-           "  medal-pdf KAT KLASSE DATEI [--intro MM] [--single-line] [--no-rules] [--points-hidden]\n";
+           "  medal-pdf KAT KLASSE DATEI [--intro MM] [--single-line] [--no-rules] [--points-hidden]\n"
+           "  export-list KAT KLASSE DATEI [--dev] | import-list DATEI ... | import-table DATEI [--ignore-errors]\n";
 }
 
 const QList<CommandLine::Command> &CommandLine::commands()
@@ -125,7 +129,7 @@ const QList<CommandLine::Command> &CommandLine::commands()
         {"backup", 1, &CommandLine::backup},
         {"restore", 1, &CommandLine::restore},
         {"sql", 1, &CommandLine::sql},
-        {"capture", -1, &CommandLine::capture},
+        {"capture", -2, &CommandLine::capture},
         {"new-list", 2, &CommandLine::newList},
         {"generate", 1, &CommandLine::generate},
         {"rank", 2, &CommandLine::rank},
@@ -137,6 +141,9 @@ const QList<CommandLine::Command> &CommandLine::commands()
         {"print-pdf", 3, &CommandLine::printPdf},
         {"medal-pdf", 3, &CommandLine::medalPdf},
         {"prestage-txt", 3, &CommandLine::prestageText},
+        {"export-list", 3, &CommandLine::exportList},
+        {"import-list", -1, &CommandLine::importList},
+        {"import-table", 1, &CommandLine::importTable},
     };
     return table;
 }
@@ -147,7 +154,7 @@ bool CommandLine::run(const QString &command, const QStringList &words)
         if (command != QLatin1String(c.name))
             continue;
         const Arguments a(words, kFlags);
-        if (c.positional >= 0 ? a.count() != c.positional : a.count() < 2)
+        if (c.positional >= 0 ? a.count() != c.positional : a.count() < -c.positional)
             throw UsageError();
         return (this->*c.handler)(a);
     }
@@ -342,6 +349,46 @@ bool CommandLine::prestageText(const Arguments &a)
         return false;
     cp1252::writeLines(a.at(2), *lines);
     return true;
+}
+
+bool CommandLine::exportList(const Arguments &a)
+{
+    const auto kind =
+        a.has(QStringLiteral("--dev")) ? interchange::ExportKind::Development : interchange::ExportKind::Release;
+    const ranking::RankingList rankingList = list(a);
+    const int version = interchange::RankingListExport::nextVersion(rankingList.text(QStringLiteral("VERSION")));
+    interchange::RankingListExport(rankingList).write(a.at(2), kind, version, QDateTime::currentDateTime());
+    for (const QString &file : interchange::RankingListExport::filesFor(a.at(2)))
+        out(file);
+    return true;
+}
+
+bool CommandLine::importList(const Arguments &a)
+{
+    // Every chosen list is tried; the exit tells whether all of them were loaded whole.
+    m_op.prefer(Button::Ignore);
+    interchange::RankingListImport import(m_db, m_op);
+    QStringList files;
+    for (int i = 0; i < a.count(); ++i)
+        files << a.at(i);
+    import.importFiles(files);
+    for (const QString &failure : import.failures())
+        std::fputs((failure + u'\n').toLocal8Bit().constData(), stderr);
+    out(QStringLiteral("%1 Rangliste(n) importiert").arg(import.loadedLists()));
+    return import.refusedFiles() == 0;
+}
+
+bool CommandLine::importTable(const Arguments &a)
+{
+    // Without --ignore-errors the first refused line ends the command with the engine's error.
+    const bool ignore = a.has(QStringLiteral("--ignore-errors"));
+    m_op.prefer(ignore ? Button::Ignore : Button::Yes);
+    interchange::TextTableImport import(m_db, m_op);
+    import.importFile(a.at(0));
+    for (const auto &[line, reason] : import.refusedLines())
+        out(QStringLiteral("Zeile %1: %2").arg(line).arg(reason));
+    out(QStringLiteral("%1 Zeile(n) eingefügt").arg(import.storedRows()));
+    return import.refusedLines().isEmpty();
 }
 
 }  // namespace rq::cli

@@ -59,7 +59,7 @@ private:
     struct Command
     {
         const char *name;
-        int positional;  // the number of positional arguments; -1: two or more
+        int positional;  // the number of positional arguments; -N: N or more
         bool (CommandLine::*handler)(const Arguments &);
     };
     static const QList<Command> &commands();
@@ -83,6 +83,9 @@ private:
     bool printPdf(const Arguments &a);
     bool medalPdf(const Arguments &a);
     bool prestageText(const Arguments &a);
+    bool exportList(const Arguments &a);
+    bool importList(const Arguments &a);
+    bool importTable(const Arguments &a);
 
     // The list named by the first two positional arguments (KAT KLASSE).
     ranking::RankingList list(const Arguments &a) const;

@@ -12,28 +12,37 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// "Warnung", "Fehler" (also for the general error display) or "Information".
+QString consoleCaption(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Warning:
+        return QStringLiteral("Warnung");
+    case MessageKind::Error:
+    case MessageKind::Application:
+        return QStringLiteral("Fehler");
+    default:
+        return QStringLiteral("Information");
+    }
+}
+
 }  // namespace
 
 void ConsoleOperator::showMessage(MessageKind kind, const QString &text)
 {
-    QString caption;
-    switch (kind) {
-    case MessageKind::Warning:
-        caption = QStringLiteral("Warnung");
-        break;
-    case MessageKind::Error:
-    case MessageKind::Application:
-        caption = QStringLiteral("Fehler");
+    if (kind == MessageKind::Error || kind == MessageKind::Application)
         ++errors;
-        break;
-    default:
-        caption = QStringLiteral("Information");
-    }
-    printLine(stderr, caption + QStringLiteral(": ") + text);
+    printLine(stderr, consoleCaption(kind) + QStringLiteral(": ") + text);
 }
 
-Button ConsoleOperator::ask(const QString &, const QList<Button> &buttons, MessageKind)
+Button ConsoleOperator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
 {
+    // A warning or error that asks how to go on is shown like any message;
+    // a plain confirmation is the command itself and stays silent.
+    if (kind != MessageKind::Confirmation)
+        printLine(stderr, consoleCaption(kind) + QStringLiteral(": ") + text);
+    if (m_preferred && buttons.contains(*m_preferred))
+        return *m_preferred;
     for (const Button b : {Button::Yes, Button::Ok, Button::Retry})
         if (buttons.contains(b))
             return b;
@@ -46,6 +55,11 @@ std::optional<QString> ConsoleOperator::chooseOpenFile(const FileDialogRequest &
 }
 
 std::optional<QString> ConsoleOperator::chooseSaveFile(const FileDialogRequest &)
+{
+    return std::nullopt;
+}
+
+std::optional<QStringList> ConsoleOperator::chooseOpenFiles(const FileDialogRequest &)
 {
     return std::nullopt;
 }

@@ -51,6 +51,8 @@ public:
     // The chosen path, or nothing when the operator cancelled.
     virtual std::optional<QString> chooseOpenFile(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> chooseSaveFile(const FileDialogRequest &request) = 0;
+    // Several files to open, in the order the dialog gives them; nothing when cancelled.
+    virtual std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) = 0;
     // One line of text, or nothing when cancelled.
     virtual std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) = 0;
     // The hourglass while the returned object lives.

@@ -52,6 +52,29 @@ struct OverrideCursor : WaitCursor
     ~OverrideCursor() override { QApplication::restoreOverrideCursor(); }
 };
 
+// A box or dialog that comes up while a command shows the hourglass gets the
+// ordinary arrow, so that the operator sees it waits for an answer.
+class ArrowWhileAsking
+{
+public:
+    ArrowWhileAsking()
+        : m_active(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_active)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking()
+    {
+        if (m_active)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking &) = delete;
+    ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
+
+private:
+    bool m_active;
+};
+
 void merge(FileDialogRequest &shared, const FileDialogRequest &request)
 {
     if (request.title)
@@ -103,6 +126,7 @@ Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, Me
         if (b == Button::Cancel || b == Button::No || b == Button::Abort || buttons.size() == 1)
             box.setEscapeButton(pb);
     }
+    const ArrowWhileAsking arrow;
     box.exec();
     for (const auto &[pb, b] : map) {
         if (box.clickedButton() == pb)
@@ -111,13 +135,14 @@ Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, Me
     return buttons.isEmpty() ? Button::Ok : buttons.last();
 }
 
-std::optional<QString> WidgetOperator::runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
-                                                     bool save)
+std::optional<QStringList> WidgetOperator::runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
+                                                         QFileDialog::FileMode mode)
 {
     merge(shared, request);
     QFileDialog dialog(dialogParent(), shared.title.value_or(QString()));
+    const bool save = mode == QFileDialog::AnyFile;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(mode);
     if (shared.filter)
         dialog.setNameFilters(qtNameFilters(*shared.filter));
     if (shared.initialDirectory)
@@ -127,22 +152,33 @@ std::optional<QString> WidgetOperator::runFileDialog(FileDialogRequest &shared, 
     if (shared.fileName)
         dialog.selectFile(*shared.fileName);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !shared.promptOverwrite);
+    const ArrowWhileAsking arrow;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    const QString chosen = dialog.selectedFiles().constFirst();
-    shared.fileName = QFileInfo(chosen).fileName();
-    shared.initialDirectory = QFileInfo(chosen).absolutePath();
+    const QStringList chosen = dialog.selectedFiles();
+    shared.fileName = QFileInfo(chosen.constFirst()).fileName();
+    shared.initialDirectory = QFileInfo(chosen.constFirst()).absolutePath();
     return chosen;
 }
 
 std::optional<QString> WidgetOperator::chooseOpenFile(const FileDialogRequest &request)
 {
-    return runFileDialog(m_openDialog, request, false);
+    if (const auto chosen = runFileDialog(m_openDialog, request, QFileDialog::ExistingFile))
+        return chosen->constFirst();
+    return std::nullopt;
 }
 
 std::optional<QString> WidgetOperator::chooseSaveFile(const FileDialogRequest &request)
 {
-    return runFileDialog(m_saveDialog, request, true);
+    if (const auto chosen = runFileDialog(m_saveDialog, request, QFileDialog::AnyFile))
+        return chosen->constFirst();
+    return std::nullopt;
+}
+
+std::optional<QStringList> WidgetOperator::chooseOpenFiles(const FileDialogRequest &request)
+{
+    // The shared open dialog with multiple selection for this one command.
+    return runFileDialog(m_openDialog, request, QFileDialog::ExistingFiles);
 }
 
 std::optional<QString> WidgetOperator::askText(const QString &title, const QString &prompt, const QString &defaultText)

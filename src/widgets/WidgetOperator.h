@@ -2,6 +2,8 @@
 
 #include "common/Operator.h"
 
+#include <QFileDialog>
+
 class QWidget;
 
 namespace rq {
@@ -18,12 +20,14 @@ public:
     Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
+    std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
     std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
 private:
     QWidget *dialogParent() const;
-    std::optional<QString> runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request, bool save);
+    std::optional<QStringList> runFileDialog(FileDialogRequest &shared, const FileDialogRequest &request,
+                                             QFileDialog::FileMode mode);
 
     QWidget *m_parent;
     FileDialogRequest m_openDialog;

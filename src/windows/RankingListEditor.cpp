@@ -6,6 +6,7 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "interchange/RankingListExport.h"
 #include "ranking/LinkedTableModel.h"
 #include "ranking/OrderedListModel.h"
 #include "ranking/RankingOperations.h"
@@ -201,7 +202,18 @@ QLayout *RankingListEditor::buildOutputButtons(QWidget *page)
     grid->addWidget(m_saveStage, 0, 0);
     grid->addWidget(m_print, 0, 1);
     m_export = commandButton(QStringLiteral("Rangliste zu externer Datenbank"), QStringLiteral("BitBtnExport"),
-                             QString(), page);
+                             QStringLiteral("Klick: Freigabe exportieren; Rechtsklick, Umschalt+F10 oder "
+                                            "Menütaste: Entwicklungskopie exportieren"),
+                             page);
+    // The development copy hangs on the button's context request, which the
+    // right mouse button and the menu key send; Shift+F10 on the focused
+    // button does the same.
+    m_export->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto *developmentCopy = new QAction(m_export);
+    developmentCopy->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    developmentCopy->setShortcutContext(Qt::WidgetShortcut);
+    m_export->addAction(developmentCopy);
+    connect(developmentCopy, &QAction::triggered, this, [this] { exportList(interchange::ExportKind::Development); });
     m_template =
         commandButton(QStringLiteral("Druckvorlage erstellen"), QStringLiteral("BitBtnTemplate"), QString(), page);
     grid->addWidget(m_export, 1, 0);
@@ -629,8 +641,28 @@ void RankingListEditor::connectOutputCommands()
     });
     connect(m_print, &QPushButton::clicked, this, &RankingListEditor::print);
     connect(m_template, &QPushButton::clicked, this, &RankingListEditor::printTemplate);
-    // The exchange files are not part of this version.
-    connect(m_export, &QPushButton::clicked, this, [this] { m_op.inform(notAvailableMessage()); });
+    connect(m_export, &QPushButton::clicked, this, [this] { exportList(interchange::ExportKind::Release); });
+    connect(m_export, &QPushButton::customContextMenuRequested, this,
+            [this] { exportList(interchange::ExportKind::Development); });
+}
+
+void RankingListEditor::exportList(interchange::ExportKind kind)
+{
+    if (!m_export->isEnabled())
+        return;
+    m_export->setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { m_export->setEnabled(true); });
+    runGuarded(m_op, [this, kind] {
+        interchange::RankingListExport exporter(m_models.requireSelectedList());
+        exporter.run(kind, [this] {
+            // The grid shows the new version and date on the same list.
+            const auto key = m_models.currentKey();
+            m_models.refreshLists();
+            if (key)
+                m_models.setCurrentRow(m_models.rowOf(*key));
+            reselectListRow();
+        });
+    });
 }
 
 void RankingListEditor::print()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "interchange/RankingListExport.h"
 #include "ranking/RankingListModels.h"
 #include "ranking/RankingRules.h"
 #include "reports/ReportDispatch.h"
@@ -94,6 +95,7 @@ private:
     void runOnOrderedList(const std::function<int(const ranking::RankingList &, int currentPosition)> &command);
     void print();
     void printTemplate();
+    void exportList(interchange::ExportKind kind);
     void showProgress(int done, int total);
 
     void tabChanged(int index);

@@ -140,3 +140,47 @@ TEST_F(CliTest, UsageAndLock)
     EXPECT_EQ(locked.exitCode, 3);
     EXPECT_TRUE(locked.err.contains(QStringLiteral("Ranquill wird bereits ausgeführt.")));
 }
+
+TEST_F(CliTest, ListExchangeFilesAndTextTables)
+{
+    const auto sql = [&](const QString &statement) { return cli({QStringLiteral("sql"), statement}); };
+    ASSERT_EQ(sql(QStringLiteral("insert into RANGLISTE (KAT_NR, KLASSE_NR, VERSION) values (12, 0, '7')")).exitCode,
+              0);
+    ASSERT_EQ(sql(QStringLiteral("insert into RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, VEREIN) values (12, 0, 1, "
+                                 "'O''Brien')"))
+                  .exitCode,
+              0);
+    Result r = cli({QStringLiteral("export-list"), QStringLiteral("12"), QStringLiteral("0"),
+                    dir.filePath(QStringLiteral("12_0_Vers8.txt")), QStringLiteral("--dev")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("DET_12_0_Vers8.txt\n")));
+    EXPECT_EQ(sql(QStringLiteral("select VERSION from RANGLISTE")).out, QStringLiteral("VERSION\n8\n"));
+
+    // One good list and one name that is none: the good one is loaded, the exit says not all.
+    ASSERT_EQ(sql(QStringLiteral("delete from RANGPOS")).exitCode, 0);
+    r = cli({QStringLiteral("import-list"), dir.filePath(QStringLiteral("POS_12_0_Vers8.txt")),
+             file(QStringLiteral("xy_z.txt"), {QStringLiteral("KAT_NR")})});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Fehler: Keine Ranglistentabelle gefunden"))) << r.err.toStdString();
+    EXPECT_EQ(sql(QStringLiteral("select VERSION, VEREIN from RANGLISTE join RANGPOS using (KAT_NR)")).out,
+              QStringLiteral("VERSION\tVEREIN\n0\tO'Brien\n"));
+
+    // A text table: without the flag the first refused line ends it with the engine's error.
+    const QString clubs =
+        file(QStringLiteral("VEREIN.txt"), {QStringLiteral("VEREIN_ID\tORT"), QStringLiteral("1\tBern"),
+                                            QStringLiteral("x\tThun"), QStringLiteral("3\tZug")});
+    r = cli({QStringLiteral("import-table"), clubs});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Zeile  2 konnten nicht eingefügt werden!"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Fehler: datatype mismatch"))) << r.err.toStdString();
+    EXPECT_EQ(sql(QStringLiteral("select count(*) from VEREIN")).out, QStringLiteral("count(*)\n1\n"));
+    r = cli({QStringLiteral("import-table"), clubs, QStringLiteral("--ignore-errors")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("Zeile 1: ")) && r.out.contains(QStringLiteral("\nZeile 2: ")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("1 Zeile(n) eingefügt\n"))) << r.out.toStdString();
+    EXPECT_EQ(cli({QStringLiteral("import-table"),
+                   file(QStringLiteral("VEREIN.neu.txt"), {QStringLiteral("VEREIN_ID"), QStringLiteral("4")})})
+                  .exitCode,
+              0);
+}

@@ -38,6 +38,18 @@ std::optional<QString> ScriptedOperator::chooseSaveFile(const FileDialogRequest 
     return chooseOpenFile(request);
 }
 
+std::optional<QStringList> ScriptedOperator::chooseOpenFiles(const FileDialogRequest &request)
+{
+    lastDialog = request;
+    if (m_fileLists.empty()) {
+        ADD_FAILURE() << "unexpected multiple-selection dialog: " << request.title.value_or(QString()).toStdString();
+        return std::nullopt;
+    }
+    std::optional<QStringList> f = std::move(m_fileLists.front());
+    m_fileLists.pop_front();
+    return f;
+}
+
 std::optional<QString> ScriptedOperator::askText(const QString &title, const QString &prompt, const QString &)
 {
     messages << title + QStringLiteral(": ") + prompt;

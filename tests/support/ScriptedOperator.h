@@ -20,12 +20,14 @@ public:
     Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
+    std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
     std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
 
     // Queue answers, consumed in order.
     void answer(Button button) { m_buttons.push_back(button); }
     void answerFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+    void answerFiles(std::optional<QStringList> paths) { m_fileLists.push_back(std::move(paths)); }
     void answerText(std::optional<QString> text) { m_texts.push_back(std::move(text)); }
 
     // Every message and question so far, as "Caption: text".
@@ -37,6 +39,7 @@ public:
 private:
     std::deque<Button> m_buttons;
     std::deque<std::optional<QString>> m_files;
+    std::deque<std::optional<QStringList>> m_fileLists;
     std::deque<std::optional<QString>> m_texts;
 };
 

@@ -1,3 +1,4 @@
+#include "common/CodePage1252.h"
 #include "common/IniFile.h"
 #include "db/Database.h"
 #include "ranking/LinkedTableModel.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -312,4 +314,46 @@ TEST_F(RankingListEditorTest, PrintTemplateShowsTheMedalListThenWritesItsPdf)
     EXPECT_EQ(op.messages.last(), QStringLiteral("Warnung: Kein Daten für Rangliste vorhanden"));
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(button->isEnabled());
+}
+
+TEST_F(RankingListEditorTest, ExportButtonWritesAReleaseOnClickAndADevelopmentCopyOnContextKeys)
+{
+    module->setCurrentRow(module->rowOf({5, 0}));
+    QPushButton *button = form->button(QStringLiteral("BitBtnExport"));
+    const auto versionShown = [&] {
+        const QModelIndex current = form->listGrid()->currentIndex();
+        EXPECT_EQ(form->listGrid()->model()->index(current.row(), 0).data().toInt(), 5);
+        return form->listGrid()->model()->index(current.row(), 4).data().toString();
+    };
+
+    op.answerFile(temp.dir.filePath(QStringLiteral("r.txt")));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(op.lastDialog.fileName, QStringLiteral("5_0_Vers1.txt"));
+    EXPECT_TRUE(QFileInfo::exists(temp.dir.filePath(QStringLiteral("DET_r.txt"))));
+    EXPECT_EQ(versionShown(), QStringLiteral("1"));
+    EXPECT_TRUE(button->isEnabled());
+
+    // Right mouse button, menu key and Shift+F10 each write a development copy.
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(2, 2));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+    const std::function<void()> requests[] = {
+        [&] { QApplication::sendEvent(button, &mouse); },
+        [&] { QApplication::sendEvent(button, &menuKey); },
+        [&] {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_F10, Qt::ShiftModifier);
+        },
+    };
+    int version = 1;
+    for (const auto &request : requests) {
+        ++version;
+        op.answerFile(temp.dir.filePath(QStringLiteral("d%1.txt").arg(version)));
+        request();
+        EXPECT_EQ(op.lastDialog.fileName, QStringLiteral("5_0_Vers%1_dev.txt").arg(version));
+        EXPECT_EQ(versionShown(), QString::number(version));
+        const QStringList list = cp1252::readLines(temp.dir.filePath(QStringLiteral("LST_d%1.txt").arg(version)));
+        ASSERT_EQ(list.size(), 2);
+        EXPECT_TRUE(list.at(1).contains(QStringLiteral("\t'0'\t")));
+    }
+    EXPECT_TRUE(op.messages.isEmpty()) << op.messages.join(u'\n').toStdString();
 }
