@@ -11,6 +11,7 @@
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
+#include "db/Snapshots.h"
 #include "interchange/E2vExport.h"
 #include "interchange/InterchangeImport.h"
 #include "interchange/RankingListExport.h"
@@ -175,36 +176,51 @@ double baseline(const QString &dir, const QStringList &lines)
     });
 }
 
+[[noreturn]] void usage(const char *why)
+{
+    if (why)
+        std::fprintf(stderr, "FEHLER: %s\n", why);
+    std::fprintf(stderr, "Aufruf: ranquill-bench [--participants N] [--disciplines D] [--categories C] "
+                         "[--keep DIR]\n");
+    std::exit(2);
+}
+
+int positive(const QString &text)
+{
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1 || n > 1000000)
+        usage("eine Zahl von 1 bis 1000000 erwartet");
+    return n;
+}
+
 Options parse(const QStringList &args)
 {
     Options o;
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args.at(i);
-        const QString v = args.value(i + 1);
+        if (i + 1 >= args.size())
+            usage(nullptr);
+        const QString v = args.at(++i);
         if (a == QStringLiteral("--participants"))
-            o.participants = v.toInt(), ++i;
+            o.participants = positive(v);
         else if (a == QStringLiteral("--disciplines"))
-            o.disciplines = v.toInt(), ++i;
+            o.disciplines = positive(v);
         else if (a == QStringLiteral("--categories"))
-            o.categories = v.toInt(), ++i;
+            o.categories = positive(v);
         else if (a == QStringLiteral("--keep"))
-            o.keep = v, ++i;
-        else {
-            std::fprintf(stderr, "Aufruf: ranquill-bench [--participants N] [--disciplines D] [--categories C] "
-                                 "[--keep DIR]\n");
-            std::exit(2);
-        }
+            o.keep = v;
+        else
+            usage(nullptr);
     }
+    // The kept event goes into a directory that is there; none is made up.
+    if (!o.keep.isNull() && !QFileInfo(o.keep).isDir())
+        usage(qPrintable(QStringLiteral("das Verzeichnis %1 gibt es nicht").arg(o.keep)));
     return o;
 }
 
-}  // namespace
-
-int main(int argc, char *argv[])
+int runBenchmark(const Options &o)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const Options o = parse(app.arguments());
     QTemporaryDir temp;
     const QString work = o.keep.isEmpty() ? temp.path() : o.keep;
     rq::ConsoleOperator op;
@@ -347,6 +363,12 @@ int main(int argc, char *argv[])
     check(backupLines == allRows, "Sicherung: falsche Zeilenzahl");
     table << Row{QStringLiteral("backup"), backupLines, seconds, peakRssMb(), QStringLiteral("-")};
 
+    // The copy taken before every destructive command.
+    QString snapshotName;
+    seconds = timed([&] { snapshotName = rq::db::Snapshots(*db).take(rq::db::SnapshotReason::SqlWindow); });
+    check(!snapshotName.isEmpty(), "Sicherungspunkt: keiner angelegt");
+    table << Row{QStringLiteral("snapshot"), allRows, seconds, peakRssMb(), QStringLiteral("-"), 0.5};
+
     auto restored = freshDatabase(work + QStringLiteral("/Restore"), op, errors);
     CountingErrorList restoreErrors;
     seconds = timed([&] { rq::tools::SqlRestore(*restored, restoreErrors).restoreFile(backupPath); });
@@ -396,4 +418,19 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "ÜBER BUDGET: %s %.3f s > %.1f s\n", qPrintable(r.operation), r.seconds, r.budget);
     }
     return g_failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const Options o = parse(app.arguments());
+    try {
+        return runBenchmark(o);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "FEHLER: %s\n", e.what());
+        return 1;
+    }
 }

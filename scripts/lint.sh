@@ -11,7 +11,7 @@ build=${LINT_BUILD_DIR:-build}
 status=0
 
 echo "clang-format …"
-mapfile -t files < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp')
+mapfile -t files < <(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h')
 if ! clang-format --dry-run -Werror "${files[@]}"; then
     echo "Format: run clang-format -i on the files above."
     status=1

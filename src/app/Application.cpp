@@ -7,6 +7,7 @@
 #include "capture/ParticipantData.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
+#include "common/SingleInstance.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
 #include "interchange/E2vExport.h"
@@ -21,6 +22,7 @@
 #include "windows/QueryEditorWindow.h"
 #include "windows/RankingListEditor.h"
 #include "windows/ResultEntryWindow.h"
+#include "windows/SnapshotDialog.h"
 
 #include <QScopeGuard>
 
@@ -31,7 +33,7 @@ namespace {
 const Command kDataCommands[] = {
     Command::Backup,         Command::QueryEditor,      Command::ExportE2v,         Command::ImportV2e,
     Command::ImportE2v,      Command::RemoveImports,    Command::ImportRankingList, Command::ImportTextTable,
-    Command::CaptureResults, Command::EditRankingLists, Command::LateRegistration};
+    Command::CaptureResults, Command::EditRankingLists, Command::LateRegistration,  Command::Snapshots};
 
 }  // namespace
 
@@ -60,6 +62,16 @@ void Application::openDatabase()
     try {
         const QString dataDirectory =
             db::DatabaseSetup::locateDataDirectory(m_paths.aliasFile, m_paths.defaultDataDirectory());
+        // Two copies must not work on one database, whichever user directories they run with.
+        m_dataLock = std::make_unique<SingleInstance>(db::DatabaseSetup::lockFile(dataDirectory));
+        switch (m_dataLock->acquire()) {
+        case SingleInstance::Result::Acquired:
+            break;
+        case SingleInstance::Result::HeldElsewhere:
+            throw Error(db::DatabaseSetup::inUseMessage(dataDirectory));
+        case SingleInstance::Result::Failed:
+            throw Error(m_dataLock->failure());
+        }
         m_database = setup.run(dataDirectory, m_mainWindow->rebuildId(), [&](db::Database &db) {
             tools::SqlRestore(db, *m_mainWindow).run(op, m_paths.baseDirectory);
         });
@@ -115,6 +127,7 @@ void Application::connectCommands(db::Database &db)
     main.setCommand(Command::ImportRankingList, [&db, &op] { interchange::RankingListImport(db, op).run(); });
     main.setCommand(Command::ImportTextTable, [&db, &op] { interchange::TextTableImport(db, op).run(); });
     main.setCommand(Command::EditRankingLists, [this] { m_rankingEditor->exec(); });
+    main.setCommand(Command::Snapshots, [&db, &op, &main] { windows::SnapshotDialog(db, op, &main).exec(); });
     main.setCommand(Command::QueryEditor, [this] {
         m_queryEditor->fillTables();
         m_queryEditor->exec();

@@ -11,6 +11,7 @@ namespace rq {
 class AboutBox;
 class IniFile;
 class MainWindow;
+class SingleInstance;
 
 namespace capture {
 class FormulaParser;
@@ -55,6 +56,7 @@ private:
     AppPaths m_paths;
     IniFile &m_ini;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<SingleInstance> m_dataLock;
     std::unique_ptr<db::Database> m_database;
     QString m_databaseFailure;
     std::unique_ptr<AboutBox> m_aboutBox;

@@ -83,6 +83,10 @@ const QList<MenuItem> &menuItems()
          QStringLiteral("Texttabelle in Datenbank importieren (TAB-getrennt, mit Feldtiteln und Dateiname wie "
                         "Datenbanktabelle)"),
          false, QStyle::SP_FileIcon},
+        {QStringLiteral("Datei"), Command::Snapshots, QStringLiteral("&Zurück zu einem Sicherungspunkt..."),
+         QStringLiteral("Die Daten auf den Stand vor einem Befehl zurücksetzen, der Daten gelöscht oder "
+                        "überschrieben hat"),
+         false, QStyle::SP_BrowserReload},
         {QStringLiteral("Datei"), Command::Quit, QStringLiteral("&Beenden"), QStringLiteral("Ranquill beenden"), false,
          QStyle::SP_DialogCloseButton},
         {QStringLiteral("Bearbeiten"), Command::CaptureResults, QStringLiteral("Resultate erfassen "),

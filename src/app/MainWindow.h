@@ -28,6 +28,7 @@ enum class Command {
     RemoveImports,
     ImportRankingList,
     ImportTextTable,
+    Snapshots,
     Quit,
     CaptureResults,
     EditRankingLists,

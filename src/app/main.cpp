@@ -11,6 +11,8 @@
 #include <QProxyStyle>
 #include <QTranslator>
 
+#include <csignal>
+
 namespace {
 
 // Tooltips show after half a second and follow each other within 100 ms.
@@ -32,10 +34,16 @@ public:
 
 int main(int argc, char *argv[])
 {
+    // Beyond a file-size limit a write fails and is reported, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     rq::SingleInstance instance;
     QApplication app(argc, argv);
-    if (!instance.tryAcquire()) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ranquill"), rq::SingleInstance::alreadyRunningMessage(),
+    const auto lock = instance.acquire();
+    if (lock != rq::SingleInstance::Result::Acquired) {
+        // A lock that cannot be taken for another reason than a running copy says why.
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ranquill"),
+                        lock == rq::SingleInstance::Result::HeldElsewhere ? rq::SingleInstance::alreadyRunningMessage()
+                                                                          : instance.failure(),
                         QMessageBox::Ok);
         box.exec();
         return 1;

@@ -34,7 +34,7 @@ void LateRegistration::loadClubs(db::Database &db, QSqlQueryModel &model)
     const QString sql = QStringLiteral("select * from VEREIN ORDER BY ORT, KANTON, PREFIX");
     QSqlQuery q(db.connection());
     if (!q.exec(sql))
-        throw EngineError(db::engineMessage(q.lastError()), sql);
+        db::throwFailure(q.lastError(), sql);
     model.setQuery(std::move(q));
     while (model.canFetchMore())
         model.fetchMore();

@@ -4,6 +4,7 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "db/Snapshots.h"
 #include "db/StatementRunner.h"
 
 #include <QSqlError>
@@ -73,6 +74,10 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
         int(num::parseInteger(header.value(QStringLiteral("DETAILS_PRO_ZEILE")).toString()).value_or(0));
     header.finish();
 
+    // Positions typed or edited by hand are replaced; the state before can be had back.
+    if (m_db.scalar(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE KAT_NR = ? AND KLASSE_NR = 0"), {headerKat})
+            .toInt() > 0)
+        db::Snapshots(m_db).take(db::SnapshotReason::Generation);
     db::Savepoint transaction(m_db, QStringLiteral("generate_list"));
     const db::StatementRunner runner(m_db, m_op);
     for (const char *table : {"DETAIL", "DETAILBLOCK", "RANGPOS"}) {

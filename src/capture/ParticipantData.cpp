@@ -34,11 +34,11 @@ void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVa
 {
     QSqlQuery q(db.connection());
     if (!q.prepare(sql))
-        throw EngineError(db::engineMessage(q.lastError()), sql);
+        db::throwFailure(q.lastError(), sql);
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw EngineError(db::engineMessage(q.lastError()), sql);
+        db::throwFailure(q.lastError(), sql);
     model.setQuery(std::move(q));
     while (model.canFetchMore())
         model.fetchMore();

@@ -9,6 +9,7 @@
 #include "common/IniFile.h"
 #include "common/Numbers.h"
 #include "db/Database.h"
+#include "db/Snapshots.h"
 #include "interchange/E2vExport.h"
 #include "interchange/ImportRemoval.h"
 #include "interchange/InterchangeImport.h"
@@ -26,15 +27,53 @@
 #include "tools/SqlBackup.h"
 
 #include <cstdio>
+#include <limits>
+#include <optional>
 
 namespace rq::cli {
 namespace {
 
-// Options that take no value.
-const QStringList kFlags = {
-    QStringLiteral("--average"),     QStringLiteral("--ascending"), QStringLiteral("--age"),
-    QStringLiteral("--count"),       QStringLiteral("--no-rules"),  QStringLiteral("--points-hidden"),
-    QStringLiteral("--single-line"), QStringLiteral("--dev"),       QStringLiteral("--ignore-errors")};
+bool never(const Arguments &)
+{
+    return false;
+}
+
+bool always(const Arguments &)
+{
+    return true;
+}
+
+// A statement that changes data may start a database; a query needs one.
+bool whenChangingData(const Arguments &a)
+{
+    return tools::QueryRunner::changesData(a.at(0));
+}
+
+std::optional<int> whole(const QString &text)
+{
+    const auto n = num::parseInteger(text);
+    if (!n || *n < std::numeric_limits<int>::min() || *n > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(*n);
+}
+
+bool fits(QChar kind, const QString &word)
+{
+    switch (kind.unicode()) {
+    case u'N':
+        return whole(word).has_value();
+    case u'D':
+        return num::parseDecimal(word).has_value();
+    case u'C': {
+        const qsizetype eq = word.indexOf(u'=');
+        return eq > 0 && whole(word.left(eq)).has_value();
+    }
+    case u'T':
+        return true;
+    default:  // F, W
+        return !word.trimmed().isEmpty();
+    }
+}
 
 void out(const QString &line)
 {
@@ -49,7 +88,11 @@ ranking::SortSettings sortOf(const Arguments &a)
 
 int decimalsOf(const Arguments &a)
 {
-    return a.option(QStringLiteral("--format"), QStringLiteral("0")).toInt();
+    // The editor offers 0 to 4 decimals; more than 10 is no format.
+    const int decimals = a.option(QStringLiteral("--format"), QStringLiteral("0")).toInt();
+    if (decimals < 0 || decimals > 10)
+        throw UsageError();
+    return decimals;
 }
 
 ranking::PointsTotal totalOf(const Arguments &a)
@@ -59,19 +102,37 @@ ranking::PointsTotal totalOf(const Arguments &a)
 
 }  // namespace
 
-Arguments::Arguments(const QStringList &words, const QStringList &flags)
+Arguments::Arguments(const QStringList &words, const QString &positional, const QString &options)
 {
+    QHash<QString, QChar> kinds;  // option -> value kind, null for a flag
+    for (const QString &spec : options.split(u' ', Qt::SkipEmptyParts)) {
+        const qsizetype eq = spec.indexOf(u'=');
+        kinds.insert(eq < 0 ? spec : spec.left(eq), eq < 0 ? QChar() : spec.at(eq + 1));
+    }
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString &w = words.at(i);
         if (!w.startsWith(QStringLiteral("--"))) {
             m_positional << w;
-        } else if (flags.contains(w)) {
-            m_options.insert(w, QString());
-        } else {
-            if (i + 1 >= words.size())
-                throw UsageError();
-            m_options.insert(w, words.at(++i));
+            continue;
         }
+        const auto kind = kinds.constFind(w);
+        if (kind == kinds.constEnd() || m_options.contains(w))
+            throw UsageError();
+        if (kind->isNull()) {
+            m_options.insert(w, QString());
+            continue;
+        }
+        if (i + 1 >= words.size() || !fits(*kind, words.at(i + 1)))
+            throw UsageError();
+        m_options.insert(w, words.at(++i));
+    }
+    const bool repeats = positional.endsWith(u'+');
+    const QString letters = repeats ? positional.chopped(1) : positional;
+    if (repeats ? m_positional.size() < letters.size() : m_positional.size() != letters.size())
+        throw UsageError();
+    for (qsizetype i = 0; i < m_positional.size(); ++i) {
+        if (!fits(letters.at(std::min(i, letters.size() - 1)), m_positional.at(i)))
+            throw UsageError();
     }
 }
 
@@ -84,10 +145,10 @@ QString Arguments::at(int i) const
 
 int Arguments::integer(int i) const
 {
-    const auto n = num::parseInteger(at(i));
+    const auto n = whole(at(i));
     if (!n)
         throw UsageError();
-    return int(*n);
+    return *n;
 }
 
 QString Arguments::option(const QString &name, const QString &fallback) const
@@ -116,49 +177,56 @@ const char *CommandLine::usage()
            "  totals KAT KLASSE blocks|positions [--average] [--format D]\n"
            "  print-pdf KAT KLASSE DATEI [--no-rules] [--points-hidden] | prestage-txt KAT KLASSE DATEI\n"
            "  medal-pdf KAT KLASSE DATEI [--intro MM] [--single-line] [--no-rules] [--points-hidden]\n"
-           "  export-list KAT KLASSE DATEI [--dev] | import-list DATEI ... | import-table DATEI [--ignore-errors]\n";
+           "  export-list KAT KLASSE DATEI [--dev] | import-list DATEI ... | import-table DATEI [--ignore-errors]\n"
+           "  snapshots | snapshot-restore NAME\n";
 }
 
 const QList<CommandLine::Command> &CommandLine::commands()
 {
+    static const char *const kListOutput = "--no-rules --points-hidden";
     static const QList<Command> table = {
-        {"import-v2e", 1, &CommandLine::importV2e},
-        {"import-e2v", 1, &CommandLine::importE2v},
-        {"export-e2v", 1, &CommandLine::exportE2v},
-        {"remove-imports", 0, &CommandLine::removeImports},
-        {"backup", 1, &CommandLine::backup},
-        {"restore", 1, &CommandLine::restore},
-        {"sql", 1, &CommandLine::sql},
-        {"capture", -2, &CommandLine::capture},
-        {"new-list", 2, &CommandLine::newList},
-        {"generate", 1, &CommandLine::generate},
-        {"rank", 2, &CommandLine::rank},
-        {"same-ranks", 2, &CommandLine::sameRanks},
-        {"position-ranks", 2, &CommandLine::positionRanks},
-        {"awards", 3, &CommandLine::awards},
-        {"clear-awards", 2, &CommandLine::clearAwards},
-        {"totals", 3, &CommandLine::totals},
-        {"print-pdf", 3, &CommandLine::printPdf},
-        {"medal-pdf", 3, &CommandLine::medalPdf},
-        {"prestage-txt", 3, &CommandLine::prestageText},
-        {"export-list", 3, &CommandLine::exportList},
-        {"import-list", -1, &CommandLine::importList},
-        {"import-table", 1, &CommandLine::importTable},
+        {"import-v2e", "F", "", always, &CommandLine::importV2e},
+        {"import-e2v", "F", "", always, &CommandLine::importE2v},
+        {"export-e2v", "F", "", never, &CommandLine::exportE2v},
+        {"remove-imports", "", "", never, &CommandLine::removeImports},
+        {"backup", "F", "", never, &CommandLine::backup},
+        {"restore", "F", "", always, &CommandLine::restore},
+        {"sql", "W", "", whenChangingData, &CommandLine::sql},
+        {"capture", "NNC+", "--format=N --average --status=N", never, &CommandLine::capture},
+        {"new-list", "NN", "", always, &CommandLine::newList},
+        {"generate", "N", "--award=T --title1=T --title2=T --title3=T --title4=T", never, &CommandLine::generate},
+        {"rank", "NN", "--ascending --age", never, &CommandLine::rank},
+        {"same-ranks", "NN", "--ascending --age", never, &CommandLine::sameRanks},
+        {"position-ranks", "NN", "", never, &CommandLine::positionRanks},
+        {"awards", "NNW", "--text=T --count --ascending --age", never, &CommandLine::awards},
+        {"clear-awards", "NN", "", never, &CommandLine::clearAwards},
+        {"totals", "NNW", "--average --format=N", never, &CommandLine::totals},
+        {"print-pdf", "NNF", kListOutput, never, &CommandLine::printPdf},
+        {"medal-pdf", "NNF", "--no-rules --points-hidden --single-line --intro=D", never, &CommandLine::medalPdf},
+        {"prestage-txt", "NNF", "--points-hidden", never, &CommandLine::prestageText},
+        {"export-list", "NNF", "--dev", never, &CommandLine::exportList},
+        {"import-list", "F+", "", always, &CommandLine::importList},
+        {"import-table", "F", "--ignore-errors", always, &CommandLine::importTable},
+        {"snapshots", "", "", never, &CommandLine::snapshots},
+        {"snapshot-restore", "W", "", never, &CommandLine::snapshotRestore},
     };
     return table;
 }
 
-bool CommandLine::run(const QString &command, const QStringList &words)
+CommandLine::Invocation CommandLine::parse(const QStringList &words)
 {
+    if (words.isEmpty())
+        throw UsageError();
     for (const Command &c : commands()) {
-        if (command != QLatin1String(c.name))
-            continue;
-        const Arguments a(words, kFlags);
-        if (c.positional >= 0 ? a.count() != c.positional : a.count() < -c.positional)
-            throw UsageError();
-        return (this->*c.handler)(a);
+        if (words.first() == QLatin1String(c.name))
+            return {&c, Arguments(words.mid(1), QString::fromLatin1(c.positional), QString::fromLatin1(c.options))};
     }
     throw UsageError();
+}
+
+bool CommandLine::run(const Invocation &invocation)
+{
+    return (this->*invocation.command->handler)(invocation.arguments);
 }
 
 ranking::RankingList CommandLine::list(const Arguments &a) const
@@ -327,12 +395,8 @@ bool CommandLine::medalPdf(const Arguments &a)
     options.rankSeparators = !a.has(QStringLiteral("--no-rules"));
     options.shortDetail = a.has(QStringLiteral("--points-hidden"));
     options.singleLine = a.has(QStringLiteral("--single-line"));
-    if (a.has(QStringLiteral("--intro"))) {
-        const auto intro = num::parseDecimal(a.option(QStringLiteral("--intro")));
-        if (!intro)
-            throw UsageError();
-        options.introMm = *intro;
-    }
+    if (a.has(QStringLiteral("--intro")))
+        options.introMm = num::parseDecimal(a.option(QStringLiteral("--intro"))).value_or(0.0);
     const auto document = reports::ReportDispatch::medalList(list(a), options);
     if (!document)
         return false;
@@ -389,6 +453,20 @@ bool CommandLine::importTable(const Arguments &a)
         out(QStringLiteral("Zeile %1: %2").arg(line).arg(reason));
     out(QStringLiteral("%1 Zeile(n) eingefügt").arg(import.storedRows()));
     return import.refusedLines().isEmpty();
+}
+
+bool CommandLine::snapshots(const Arguments &)
+{
+    for (const db::SnapshotInfo &snapshot : db::Snapshots(m_db).list())
+        out(QStringLiteral("%1\t%2\t%3")
+                .arg(snapshot.name, snapshot.taken.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), snapshot.reason));
+    return true;
+}
+
+bool CommandLine::snapshotRestore(const Arguments &a)
+{
+    db::Snapshots(m_db).goBackTo(a.at(0));
+    return true;
 }
 
 }  // namespace rq::cli

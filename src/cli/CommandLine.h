@@ -25,14 +25,21 @@ struct UsageError
 {
 };
 
-// The words of a command: positional arguments and "--name value" / "--flag" options.
+// The words of a command: positional arguments and "--name value" / "--flag"
+// options, checked against the command's forms before anything runs.
 class Arguments
 {
 public:
-    Arguments(const QStringList &words, const QStringList &flags);
+    // `positional`: one letter per argument: N a whole number within 32 bits,
+    // F a file (not empty), W a word (not empty), C a capture item
+    // DISZ_ID=VALUE; a final "+" repeats the letter before it one or more
+    // times. `options`: "--name" for a flag, "--name=N" (whole number),
+    // "--name=D" (decimal) or "--name=T" (text) for one with a value.
+    // Throws UsageError for anything that does not fit.
+    Arguments(const QStringList &words, const QString &positional, const QString &options);
 
     QString at(int i) const;
-    // Positional argument `i` as a whole number; UsageError when it is none.
+    // Positional argument `i` as a whole number.
     int integer(int i) const;
     int count() const { return int(m_positional.size()); }
     bool has(const QString &option) const { return m_options.contains(option); }
@@ -47,11 +54,17 @@ private:
 class CommandLine
 {
 public:
+    // A command line checked against its command.
+    struct Invocation;
+
+    // The command and its words, checked; UsageError when they do not fit.
+    // Nothing is touched before this has passed.
+    static Invocation parse(const QStringList &words);
+
     CommandLine(db::Database &db, IniFile &ini, ConsoleOperator &op, ConsoleErrorList &errors);
 
-    // Runs `command` with its words; true when it did all of its work. Throws
-    // UsageError for an unknown command or words that do not fit it.
-    bool run(const QString &command, const QStringList &words);
+    // Runs a checked command; true when it did all of its work.
+    bool run(const Invocation &invocation);
 
     static const char *usage();
 
@@ -59,7 +72,11 @@ private:
     struct Command
     {
         const char *name;
-        int positional;  // the number of positional arguments; -N: N or more
+        const char *positional;
+        const char *options;
+        // Whether the command may start a database where there is none: the
+        // ones that bring data in. Every other command needs the database to exist.
+        bool (*mayCreate)(const Arguments &);
         bool (CommandLine::*handler)(const Arguments &);
     };
     static const QList<Command> &commands();
@@ -86,6 +103,8 @@ private:
     bool exportList(const Arguments &a);
     bool importList(const Arguments &a);
     bool importTable(const Arguments &a);
+    bool snapshots(const Arguments &a);
+    bool snapshotRestore(const Arguments &a);
 
     // The list named by the first two positional arguments (KAT KLASSE).
     ranking::RankingList list(const Arguments &a) const;
@@ -94,6 +113,14 @@ private:
     IniFile &m_ini;
     ConsoleOperator &m_op;
     ConsoleErrorList &m_errors;
+};
+
+struct CommandLine::Invocation
+{
+    const Command *command;
+    Arguments arguments;
+    // True when the command may create the database (see Command::mayCreate).
+    bool mayCreate() const { return command->mayCreate(arguments); }
 };
 
 }  // namespace rq::cli

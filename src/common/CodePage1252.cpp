@@ -1,10 +1,6 @@
 #include "common/CodePage1252.h"
 
-#include "common/Errors.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "common/SafeFile.h"
 
 #include <array>
 
@@ -77,27 +73,14 @@ QStringList splitLines(const QString &text)
 
 QStringList readLines(const QString &path)
 {
-    if (QFileInfo(path).isDir())
-        throw FileError(QStringLiteral("%1 ist ein Verzeichnis und keine Datei").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden: %2").arg(path, file.errorString()));
-    return splitLines(decode(file.readAll()));
+    return splitLines(decode(files::readAll(path)));
 }
 
 void forEachLine(const QString &path, const std::function<void(const QString &)> &line)
 {
-    if (QFileInfo(path).isDir())
-        throw FileError(QStringLiteral("%1 ist ein Verzeichnis und keine Datei").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden: %2").arg(path, file.errorString()));
     QByteArray pending;
     bool afterCr = false;  // a CR ended the previous chunk; an LF right after it belongs to it
-    while (true) {
-        const QByteArray chunk = file.read(1 << 20);
-        if (chunk.isEmpty())
-            break;
+    files::forEachChunk(path, [&](const QByteArray &chunk) {
         qsizetype start = 0;
         if (afterCr && chunk.front() == '\n')
             start = 1;
@@ -120,7 +103,7 @@ void forEachLine(const QString &path, const std::function<void(const QString &)>
             start = i + 1;
         }
         pending.append(chunk.constData() + start, chunk.size() - start);
-    }
+    });
     if (!pending.isEmpty())
         line(decode(pending));
 }
@@ -132,9 +115,7 @@ void writeLines(const QString &path, const QStringList &lines)
         bytes += encode(line);
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
+    files::writeAll(path, bytes);
 }
 
 }  // namespace rq::cp1252

@@ -17,8 +17,8 @@ QByteArray encode(const QString &text);
 // Splits at CR LF, LF or a lone CR; a final line end adds no empty line.
 QStringList splitLines(const QString &text);
 
-// Reads a whole file as lines. Throws FileError (with the system's message)
-// when the file cannot be opened or is a directory.
+// Reads a whole regular file as lines. Throws FileError (with the system's
+// message) when it cannot be opened or read, or is no regular file.
 QStringList readLines(const QString &path);
 
 // Reads a file line by line without holding all of it, for large files.
@@ -26,8 +26,9 @@ QStringList readLines(const QString &path);
 void forEachLine(const QString &path, const std::function<void(const QString &)> &line);
 
 // Writes every line followed by CR LF, replacing the file's content.
-// Throws FileError when the file cannot be written; nothing is left half-written
-// because the content goes to a temporary file that replaces the target at the end.
+// Throws FileError when the file cannot be written or is no regular file;
+// nothing is left half-written because the content goes to a temporary file
+// that replaces the target at the end.
 void writeLines(const QString &path, const QStringList &lines);
 
 }  // namespace rq::cp1252

@@ -64,10 +64,12 @@ QStringList IniFile::load() const
         return {};
     if (*now == m_stamp)
         return m_lines;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Settings that cannot be read count as empty; the program starts on its defaults.
+    try {
+        m_lines = cp1252::readLines(m_path);
+    } catch (const FileError &) {
         return {};
-    m_lines = cp1252::splitLines(cp1252::decode(file.readAll()));
+    }
     m_stamp = *now;
     return m_lines;
 }

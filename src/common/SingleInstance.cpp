@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/file.h>
 
 #include <fcntl.h>
@@ -29,20 +31,29 @@ SingleInstance::~SingleInstance()
     release();
 }
 
-bool SingleInstance::tryAcquire()
+SingleInstance::Result SingleInstance::acquire()
 {
+    m_failure.clear();
     if (m_fd >= 0)
-        return true;
+        return Result::Acquired;
     const QByteArray path = QFile::encodeName(m_path);
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) {
+        m_failure = QStringLiteral("Die Sperrdatei %1 kann nicht geöffnet werden: %2")
+                        .arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        return Result::Failed;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        if (error == EWOULDBLOCK)
+            return Result::HeldElsewhere;
+        m_failure = QStringLiteral("Die Sperrdatei %1 kann nicht gesperrt werden: %2")
+                        .arg(m_path, QString::fromLocal8Bit(std::strerror(error)));
+        return Result::Failed;
     }
     m_fd = fd;
-    return true;
+    return Result::Acquired;
 }
 
 void SingleInstance::release()

@@ -6,7 +6,9 @@ namespace rq {
 
 // The process-wide lock that keeps a second copy from running. It is an
 // advisory lock on a file, held by the open file and released by the system
-// when the process ends, so a crashed copy never blocks the next start.
+// when the process ends, so a crashed copy never blocks the next start. The
+// same lock beside the database file keeps two copies with different runtime
+// directories from opening the same database.
 class SingleInstance
 {
 public:
@@ -19,15 +21,24 @@ public:
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
 
-    // True when this process now holds the lock (or already held it).
-    bool tryAcquire();
+    enum class Result { Acquired, HeldElsewhere, Failed };
+
+    // Acquired when this process now holds the lock (or already held it),
+    // HeldElsewhere when another process holds it, Failed when the lock file
+    // cannot be opened at all (see failure()).
+    Result acquire();
+    // True when acquire() gives Acquired.
+    bool tryAcquire() { return acquire() == Result::Acquired; }
     void release();
+    // Why the last acquire() failed, naming the lock file.
+    const QString &failure() const { return m_failure; }
 
     static QString alreadyRunningMessage() { return QStringLiteral("Ranquill wird bereits ausgeführt."); }
 
 private:
     QString m_path;
     int m_fd = -1;
+    QString m_failure;
 };
 
 }  // namespace rq

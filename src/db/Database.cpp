@@ -40,7 +40,7 @@ void Database::open()
     db.setDatabaseName(m_filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
-        throw EngineError(engineMessage(db.lastError()), QString());
+        throwFailure(db.lastError(), QString());
     try {
         // Reading the schema fails at once on a file that is not a database.
         exec(QStringLiteral("PRAGMA schema_version"));
@@ -76,7 +76,7 @@ void Database::exec(const QString &sql)
 {
     QSqlQuery query(connection());
     if (!query.exec(sql))
-        throw EngineError(engineMessage(query.lastError()), sql);
+        throwFailure(query.lastError(), sql);
 }
 
 void Database::exec(const QStringList &lines)
@@ -89,11 +89,11 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &values)
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw EngineError(engineMessage(query.lastError()), sql);
+        throwFailure(query.lastError(), sql);
     for (const QVariant &v : values)
         query.addBindValue(v);
     if (!query.exec())
-        throw EngineError(engineMessage(query.lastError()), sql);
+        throwFailure(query.lastError(), sql);
     return query;
 }
 
@@ -103,20 +103,25 @@ int Database::execute(const QString &sql, const QVariantList &values)
     if (it == m_prepared.end()) {
         QSqlQuery query(connection());
         if (!query.prepare(sql))
-            throw EngineError(engineMessage(query.lastError()), sql);
+            throwFailure(query.lastError(), sql);
         it = m_prepared.emplace(sql, std::move(query));
     }
     for (const QVariant &v : values)
         it->addBindValue(v);
     if (!it->exec())
-        throw EngineError(engineMessage(it->lastError()), sql);
+        throwFailure(it->lastError(), sql);
     return it->numRowsAffected();
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &values)
 {
     QSqlQuery query = exec(sql, values);
-    return query.next() ? query.value(0) : QVariant();
+    if (query.next())
+        return query.value(0);
+    // A read that breaks off is no empty result.
+    if (query.lastError().isValid())
+        throwFailure(query.lastError(), sql);
+    return QVariant();
 }
 
 bool Database::tableExists(const QString &name) const
@@ -124,10 +129,10 @@ bool Database::tableExists(const QString &name) const
     const QString sql = QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
     QSqlQuery query(connection());
     if (!query.prepare(sql))
-        throw EngineError(engineMessage(query.lastError()), sql);
+        throwFailure(query.lastError(), sql);
     query.addBindValue(name);
     if (!query.exec())
-        throw EngineError(engineMessage(query.lastError()), sql);
+        throwFailure(query.lastError(), sql);
     return query.next();
 }
 
@@ -142,6 +147,97 @@ QString engineMessage(const QSqlError &error)
 {
     const QString text = error.databaseText();
     return (text.isEmpty() ? error.text() : text).trimmed();
+}
+
+bool isStorageFault(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;  // the primary of an extended code
+    if (!ok)
+        return false;
+    switch (code) {
+    case 3:  // SQLITE_PERM
+    case 5:  // SQLITE_BUSY
+    case 6:  // SQLITE_LOCKED
+    case 7:  // SQLITE_NOMEM
+    case 8:  // SQLITE_READONLY
+    case 10:  // SQLITE_IOERR
+    case 11:  // SQLITE_CORRUPT
+    case 13:  // SQLITE_FULL
+    case 14:  // SQLITE_CANTOPEN
+    case 15:  // SQLITE_PROTOCOL
+    case 22:  // SQLITE_NOLFS
+    case 26:  // SQLITE_NOTADB
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString storageFaultMessage(const QSqlError &error)
+{
+    QString what;
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case 3:
+        what = QStringLiteral("Kein Zugriff auf die Datenbankdatei");
+        break;
+    case 5:
+    case 6:
+        what = QStringLiteral("Die Datenbank ist von einem anderen Programm gesperrt");
+        break;
+    case 7:
+        what = QStringLiteral("Nicht genügend Arbeitsspeicher");
+        break;
+    case 8:
+        what = QStringLiteral("Die Datenbank ist schreibgeschützt");
+        break;
+    case 10:
+        what = QStringLiteral("Lese- oder Schreibfehler auf dem Datenträger");
+        break;
+    case 11:
+    case 26:
+        what = QStringLiteral("Die Datenbankdatei ist beschädigt");
+        break;
+    case 13:
+        what = QStringLiteral("Der Datenträger ist voll");
+        break;
+    case 14:
+        what = QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden");
+        break;
+    case 15:
+        what = QStringLiteral("Die Sperre der Datenbank ist verloren gegangen");
+        break;
+    case 22:
+        what = QStringLiteral("Die Datenbankdatei ist für das Dateisystem zu groß");
+        break;
+    default:
+        what = QStringLiteral("Fehler des Datenträgers");
+    }
+    return QStringLiteral("%1. Der Vorgang wurde abgebrochen, seine Änderungen wurden zurückgenommen "
+                          "(Meldung der Datenbank: %2)")
+        .arg(what, engineMessage(error));
+}
+
+QString failureMessage(const QSqlError &error)
+{
+    return isStorageFault(error) ? storageFaultMessage(error) : engineMessage(error);
+}
+
+void throwFailure(const QSqlError &error, const QString &sql)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code == 11 || code == 26)  // SQLITE_CORRUPT, SQLITE_NOTADB
+        throw DamagedDatabaseError(storageFaultMessage(error), sql);
+    if (isStorageFault(error))
+        throw StorageError(storageFaultMessage(error), sql);
+    throw EngineError(engineMessage(error), sql);
+}
+
+QString refusalReason(const QSqlError &error)
+{
+    if (isStorageFault(error))
+        throw StorageError(storageFaultMessage(error), QString());
+    return engineMessage(error);
 }
 
 QString quote(const QString &value)

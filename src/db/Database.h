@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Errors.h"
+
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -56,6 +58,35 @@ private:
 
 // The engine's own text of a failure (the driver's when the engine gave none).
 QString engineMessage(const QSqlError &error);
+
+// A fault of the storage under the database: a full disk, an I/O error, a
+// read-only, damaged or vanished file, a lock another program holds. It is no
+// refused row or statement but the end of the whole operation, whose work is
+// rolled back; its message says in German what happened.
+class StorageError : public EngineError
+{
+public:
+    using EngineError::EngineError;
+};
+
+// A database file that is damaged or no database at all.
+class DamagedDatabaseError : public StorageError
+{
+public:
+    using StorageError::StorageError;
+};
+
+bool isStorageFault(const QSqlError &error);
+// The German message of a storage fault, with the engine's own text.
+QString storageFaultMessage(const QSqlError &error);
+// The message of a failure: the German one of a storage fault, else the engine's.
+QString failureMessage(const QSqlError &error);
+// Throws the failure as what it is: DamagedDatabaseError or StorageError for a
+// storage fault, else EngineError.
+[[noreturn]] void throwFailure(const QSqlError &error, const QString &sql);
+// Why the engine refused a row or a statement that an operation skips and
+// reports; a storage fault is thrown as StorageError instead, ending the operation.
+QString refusalReason(const QSqlError &error);
 
 // A literal for the places where a value becomes part of the statement text:
 // 'text' with single quotes doubled; NULL for a null string.

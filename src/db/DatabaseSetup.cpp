@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QSet>
 #include <QSqlQuery>
 
 namespace rq::db {
@@ -109,30 +111,46 @@ QString constraintName(const ForeignKey &key)
 
 }  // namespace
 
-DatabaseSetup::DatabaseSetup(Operator &op, ErrorList &errors)
+DatabaseSetup::DatabaseSetup(Operator &op, ErrorList &errors, Policy policy)
     : m_op(op)
     , m_errors(errors)
+    , m_policy(policy)
 {
 }
 
-QString DatabaseSetup::locateDataDirectory(const QString &aliasFile, const QString &defaultDirectory)
+QString DatabaseSetup::locateDataDirectory(const QString &aliasFile, const QString &defaultDirectory, bool create)
 {
     IniFile alias(aliasFile);
     QString dir = alias.readString(kAliasSection, kAliasKey);
-    if (!dir.isEmpty()) {
-        if (dir.startsWith(u'"'))
-            dir = dir.mid(1, dir.size() - 2);
-        dir = withSlash(dir);
+    if (dir.startsWith(u'"'))
+        dir = dir.mid(1, dir.size() - 2);
+    const bool recorded = !dir.isEmpty();
+    dir = withSlash(recorded ? dir : defaultDirectory);
+    if (!create) {
+        if (!QFileInfo(dir).isDir())
+            throw Error(QStringLiteral("Keine Datenbank: das Verzeichnis %1 gibt es nicht").arg(dir));
+        return dir;
+    }
+    if (recorded) {
         if (!QFileInfo(dir).isDir())
             makeDirectory(dir);
         return dir;
     }
-    dir = withSlash(defaultDirectory);
     if (!QFileInfo(dir).isDir())
         makeDirectory(dir);
     QDir().mkpath(QFileInfo(aliasFile).absolutePath());
     alias.writeString(kAliasSection, kAliasKey, dir);
     return dir;
+}
+
+QString DatabaseSetup::inUseMessage(const QString &dataDirectory)
+{
+    return QStringLiteral("Die Datenbank in %1 wird bereits von einem anderen Ranquill benutzt.").arg(dataDirectory);
+}
+
+QString DatabaseSetup::lockFile(const QString &dataDirectory)
+{
+    return Database::fileIn(dataDirectory) + QStringLiteral(".lock");
 }
 
 std::unique_ptr<Database> DatabaseSetup::run(const QString &dataDirectory, int rebuildId,
@@ -153,6 +171,10 @@ std::unique_ptr<Database> DatabaseSetup::run(const QString &dataDirectory, int r
         db = openDatabase(dataDirectory);
         m_errors.clearLines();
         const bool created = checkTables(*db, rebuildId != 0);
+        if (m_policy.mayCreate) {
+            upgradeTables(*db);
+            ensureRules(*db);
+        }
         if (created) {
             ensureConstraints(*db);
             tellKeptAside();
@@ -170,13 +192,18 @@ std::unique_ptr<Database> DatabaseSetup::run(const QString &dataDirectory, int r
 std::unique_ptr<Database> DatabaseSetup::openDatabase(const QString &dataDirectory)
 {
     const QString path = Database::fileIn(dataDirectory);
+    if (!m_policy.mayCreate && !QFileInfo(path).isFile())
+        throw Error(QStringLiteral("Keine Datenbank: %1 gibt es nicht").arg(path));
     auto db = std::make_unique<Database>(path);
     try {
         db->open();
         return db;
-    } catch (const EngineError &) {
+    } catch (const DamagedDatabaseError &) {
+        // Only a file that is no database is damaged; a locked or unreadable one is left alone.
         if (!QFileInfo::exists(path))
             throw;
+        if (!m_policy.mayKeepAside)
+            throw Error(QStringLiteral("Die Datenbankdatei %1 ist beschädigt; sie bleibt unverändert").arg(path));
     }
     // The file exists but is no database: keep it (and its journal) under a
     // dated name and start a new one.
@@ -252,6 +279,14 @@ bool DatabaseSetup::checkTables(Database &db, bool maintenance)
             for (const QString &line : constraintListing(db, table))
                 m_errors.appendLine(line);
         }
+        if (state != TableState::Fits && !m_policy.mayCreate)
+            throw Error(QStringLiteral("Die Datenbank %1 ist unvollständig: die Tabelle %2 %3; sie bleibt unverändert")
+                            .arg(db.filePath(), table.name,
+                                 state == TableState::Missing ? QStringLiteral("fehlt")
+                                                              : QStringLiteral("passt nicht zum Programm")));
+        if (state == TableState::Misfit && !m_policy.mayKeepAside)
+            throw Error(QStringLiteral("Die Tabelle %1 in %2 passt nicht zum Programm; sie bleibt unverändert")
+                            .arg(table.name, db.filePath()));
         if (state == TableState::Misfit)
             keepTableAside(db, table);
         if (state != TableState::Fits) {
@@ -275,27 +310,9 @@ void DatabaseSetup::ensureConstraints(Database &db)
         bool present = false;
         for (const ForeignKey &key : foreignKeysOf(db, c.table))
             present |= key.master.compare(c.masterTable, Qt::CaseInsensitive) == 0;
-        if (!present) {
-            // The table came without the rule: rebuild it with the rule, keeping its rows.
-            db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
-            try {
-                Savepoint sp(db, QStringLiteral("add_constraint"));
-                const QString old = c.table + QStringLiteral("_OHNE_REGEL");
-                db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(c.table, old));
-                for (const IndexDef &index : table->indexes)
-                    db.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(index.name));
-                for (const QString &sql : createTableSql(*table))
-                    db.exec(sql);
-                const QString fields = table->fieldNames().join(u',');
-                db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(c.table, fields, old));
-                db.exec(QStringLiteral("DROP TABLE %1").arg(old));
-                sp.release();
-            } catch (...) {
-                db.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-                throw;
-            }
-            db.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-        }
+        // The table came without the rule: rebuild it with the rule, keeping its rows.
+        if (!present)
+            rebuildKeepingRows(db, *table);
         // Rows that break the rule: the engine refuses the rule, and the setup ends here.
         const QVariant orphans =
             db.scalar(QStringLiteral("SELECT count(*) FROM pragma_foreign_key_check(?)"), {c.table});
@@ -305,6 +322,71 @@ void DatabaseSetup::ensureConstraints(Database &db)
                             .arg(c.name)
                             .arg(orphans.toInt())
                             .arg(c.table, c.masterTable));
+    }
+}
+
+void DatabaseSetup::rebuildKeepingRows(Database &db, const TableDef &table)
+{
+    // The engine's own way to change a table: a new one beside it, the rows
+    // copied, the old one dropped and the new one renamed, with the
+    // referential rules off meanwhile so that no other table's reference is
+    // rewritten. One unit: a row the new rules refuse leaves the old table.
+    QStringList sql = createTableSql(table);
+    const QString fresh = table.name + QStringLiteral("_NEU");
+    const qsizetype open = sql.first().indexOf(u'(');
+    const QString create = QStringLiteral("CREATE TABLE ") + fresh + u' ' + sql.first().mid(open);
+    const QVariant sequence = db.scalar(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?"), {table.name});
+    db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    const auto rulesOn = qScopeGuard([&] { db.exec(QStringLiteral("PRAGMA foreign_keys = ON")); });
+    Savepoint sp(db, QStringLiteral("rebuild_table"));
+    db.exec(create);
+    const QString fields = table.fieldNames().join(u',');
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(fresh, fields, table.name));
+    db.exec(QStringLiteral("DROP TABLE %1").arg(table.name));
+    db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(fresh, table.name));
+    for (qsizetype i = 1; i < sql.size(); ++i)
+        db.exec(sql.at(i));
+    // The automatic numbering goes on where it was, also past deleted rows.
+    if (sequence.isValid())
+        db.exec(QStringLiteral("UPDATE sqlite_sequence SET seq = ? WHERE name = ?"), {sequence, table.name});
+    sp.release();
+}
+
+bool DatabaseSetup::upgradeTables(Database &db)
+{
+    bool refused = false;
+    for (const TableDef &table : tableDefs()) {
+        const QString created =
+            db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"),
+                      {table.name})
+                .toString();
+        if (created.isEmpty() || created.contains(QStringLiteral("_32BIT")))
+            continue;
+        // A table of an older version: the whole-number rule is added, its rows kept.
+        try {
+            rebuildKeepingRows(db, table);
+        } catch (const StorageError &) {
+            throw;
+        } catch (const EngineError &e) {
+            // Rows with numbers beyond 32 bits: the table keeps its old form.
+            m_errors.appendLine(QStringLiteral("Tabelle %1 behält ihre alte Form: %2").arg(table.name, e.message()));
+            refused = true;
+        }
+    }
+    return !refused;
+}
+
+void DatabaseSetup::ensureRules(Database &db)
+{
+    QSet<QString> present;
+    QSqlQuery q = db.exec(QStringLiteral("SELECT upper(name) FROM sqlite_master WHERE type = 'trigger'"), {});
+    while (q.next())
+        present.insert(q.value(0).toString());
+    for (const TableDef &table : tableDefs()) {
+        for (const TriggerDef &trigger : ruleTriggers(table)) {
+            if (!present.contains(trigger.name.toUpper()))
+                db.exec(trigger.sql);
+        }
     }
 }
 

@@ -16,6 +16,15 @@ namespace rq::db {
 class Database;
 struct TableDef;
 
+// What the setup may do to the data directory. The program may create what is
+// missing and keep damaged data aside, after telling the operator; an
+// unattended run that only reads must find a complete database and touch nothing.
+struct SetupPolicy
+{
+    bool mayCreate = true;  // a missing database, directory or table is created
+    bool mayKeepAside = true;  // a damaged file or table is moved aside and replaced
+};
+
 // What the start-up check found for one table.
 enum class TableState { Fits, Missing, Misfit };
 
@@ -29,13 +38,17 @@ class DatabaseSetup
 public:
     using RestoreOffer = std::function<void(Database &)>;
 
-    DatabaseSetup(Operator &op, ErrorList &errors);
+    using Policy = SetupPolicy;
+
+    DatabaseSetup(Operator &op, ErrorList &errors, Policy policy = Policy());
 
     // The data directory: the alias file's PATH entry when it has one (without
     // enclosing double quotes), else `defaultDirectory`, which is then recorded
     // in the alias file. The directory is created with missing parents.
     // Throws Error "Verzeichnis " + directory + " kann nicht erstellt werden".
-    static QString locateDataDirectory(const QString &aliasFile, const QString &defaultDirectory);
+    // With `create` false nothing is created or recorded, and a directory
+    // that does not exist is an Error.
+    static QString locateDataDirectory(const QString &aliasFile, const QString &defaultDirectory, bool create = true);
 
     // The whole start-up work on `dataDirectory`. Failures are shown to the
     // operator and end the setup; the database is returned open whenever the
@@ -47,10 +60,25 @@ public:
     // Returns true when a table was created.
     bool checkTables(Database &db, bool maintenance);
     void ensureConstraints(Database &db);
+    // Creates the rule triggers a database of an older version lacks.
+    static void ensureRules(Database &db);
+    // Gives the tables of an older version the rules of this one (whole
+    // numbers within 32 bits), keeping their rows. A table whose rows break a
+    // rule keeps its old form, with a line in the error list; false then.
+    bool upgradeTables(Database &db);
+    // Rebuilds a table with its current definition, keeping its rows and its
+    // automatic numbering. Throws EngineError when a row breaks a rule; the
+    // table then stays as it was.
+    static void rebuildKeepingRows(Database &db, const TableDef &table);
 
     // The lines the error list shows for a table's referential rules.
     static QStringList constraintListing(Database &db, const TableDef &table);
     static TableState inspect(Database &db, const TableDef &table);
+
+    // The message when another copy of the program holds the database of `dataDirectory`.
+    static QString inUseMessage(const QString &dataDirectory);
+    // The lock file beside the database of `dataDirectory`.
+    static QString lockFile(const QString &dataDirectory);
 
     // Where damaged tables and files went during the last run, for the message.
     const QStringList &keptAside() const { return m_keptAside; }
@@ -64,6 +92,7 @@ private:
 
     Operator &m_op;
     ErrorList &m_errors;
+    Policy m_policy;
     QStringList m_keptAside;
     QString m_failure;
 };

@@ -1,5 +1,9 @@
 #include "db/TableDefs.h"
 
+#include <QHash>
+
+#include <functional>
+
 namespace rq::db {
 namespace {
 
@@ -197,6 +201,19 @@ QString triggerAssignments(const TableDef &table)
 
 int TableDef::fieldIndex(const QString &fieldName) const
 {
+    // Looked up for every column of every restored row: for the program's
+    // ten tables by a table of the names in capitals, made once.
+    const QList<TableDef> &own = tableDefs();
+    const std::less<const TableDef *> before;
+    if (!before(this, own.constData()) && before(this, own.constData() + own.size())) {
+        static QList<QHash<QString, int>> byName(own.size());
+        QHash<QString, int> &names = byName[this - own.constData()];
+        if (names.isEmpty()) {
+            for (int i = 0; i < fields.size(); ++i)
+                names.insert(fields.at(i).name.toUpper(), i);
+        }
+        return names.value(fieldName.toUpper(), -1);
+    }
     for (int i = 0; i < fields.size(); ++i) {
         if (fields.at(i).name.compare(fieldName, Qt::CaseInsensitive) == 0)
             return i;
@@ -242,27 +259,34 @@ const QList<ConstraintDef> &constraintDefs()
     return constraints;
 }
 
-QStringList textRuleTriggerSql(const TableDef &table)
+QString wholeNumberRule(const TableDef &table, const FieldDef &field)
 {
+    return table.name + u'_' + field.name + QStringLiteral("_32BIT");
+}
+
+QList<TriggerDef> ruleTriggers(const TableDef &table)
+{
+    QList<TriggerDef> triggers;
     const QString condition = triggerCondition(table);
-    if (condition.isEmpty())
-        return {};
-    // One trigger for inserts; one per column for updates, so that an UPDATE
-    // statement carries only the rules of the columns it sets.
-    QStringList sql;
-    sql << QStringLiteral("CREATE TRIGGER %1_TEXT_INSERT AFTER INSERT ON %1 WHEN %2 BEGIN "
-                          "UPDATE %1 SET %3 WHERE rowid = NEW.rowid; END")
-               .arg(table.name, condition, triggerAssignments(table));
-    for (const FieldDef &f : table.fields) {
-        if (f.type != FieldType::Text)
-            continue;
-        sql << QStringLiteral("CREATE TRIGGER %1_TEXT_%2 AFTER UPDATE OF %2 ON %1 WHEN length(NEW.%2) > %3 OR "
-                              "NEW.%2 = '' BEGIN UPDATE %1 SET %2 = NULLIF(substr(%2, 1, %3), '') WHERE rowid = "
-                              "NEW.rowid; END")
-                   .arg(table.name, f.name)
-                   .arg(f.width);
+    if (!condition.isEmpty()) {
+        // One trigger for inserts; one per column for updates, so that an UPDATE
+        // statement carries only the rules of the columns it sets.
+        triggers.append({table.name + QStringLiteral("_TEXT_INSERT"),
+                         QStringLiteral("CREATE TRIGGER %1_TEXT_INSERT AFTER INSERT ON %1 WHEN %2 BEGIN "
+                                        "UPDATE %1 SET %3 WHERE rowid = NEW.rowid; END")
+                             .arg(table.name, condition, triggerAssignments(table))});
+        for (const FieldDef &f : table.fields) {
+            if (f.type != FieldType::Text)
+                continue;
+            triggers.append({table.name + QStringLiteral("_TEXT_") + f.name,
+                             QStringLiteral("CREATE TRIGGER %1_TEXT_%2 AFTER UPDATE OF %2 ON %1 WHEN length(NEW.%2) > "
+                                            "%3 OR NEW.%2 = '' BEGIN UPDATE %1 SET %2 = NULLIF(substr(%2, 1, %3), '') "
+                                            "WHERE rowid = NEW.rowid; END")
+                                 .arg(table.name, f.name)
+                                 .arg(f.width)});
+        }
     }
-    return sql;
+    return triggers;
 }
 
 QStringList createTableSql(const TableDef &table)
@@ -274,6 +298,11 @@ QStringList createTableSql(const TableDef &table)
             column += QStringLiteral(" CONSTRAINT %1 PRIMARY KEY AUTOINCREMENT").arg(table.primaryKey.name);
         else if (f.required)
             column += QStringLiteral(" NOT NULL");
+        // Whole numbers are 32-bit on every write path; the check also sees
+        // the number an automatic key is given.
+        if (f.type == FieldType::Integer || f.type == FieldType::AutoInc)
+            column += QStringLiteral(" CONSTRAINT %1 CHECK (%2 BETWEEN -2147483648 AND 2147483647)")
+                          .arg(wholeNumberRule(table, f), f.name);
         columns << column;
     }
     const bool autoIncKey = table.fields.first().type == FieldType::AutoInc;
@@ -295,7 +324,8 @@ QStringList createTableSql(const TableDef &table)
                    .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), index.name, table.name,
                         index.fields.join(u','));
     }
-    sql += textRuleTriggerSql(table);
+    for (const TriggerDef &trigger : ruleTriggers(table))
+        sql << trigger.sql;
     return sql;
 }
 

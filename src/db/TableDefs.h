@@ -43,7 +43,7 @@ struct TableDef
     IndexDef primaryKey;
     QList<IndexDef> indexes;
 
-    // Position of a field counted from 0, or -1.
+    // Position of a field counted from 0, or -1; the name in any letter case.
     int fieldIndex(const QString &fieldName) const;
     const FieldDef *field(const QString &fieldName) const;
     QStringList fieldNames() const;
@@ -62,11 +62,21 @@ const QList<ConstraintDef> &constraintDefs();
 
 // SQL that creates a table with its keys, indexes and the rules that every
 // write path keeps: texts cut to their width, empty text stored as NULL, whole
-// numbers only in integer fields (a quoted number is converted), required fields
-// not NULL, and the table's referential rules.
+// numbers only in integer fields (a quoted number is converted) and within 32
+// bits, required fields not NULL, and the table's referential rules.
 QStringList createTableSql(const TableDef &table);
 
-// The trigger statements alone (part of createTableSql).
-QStringList textRuleTriggerSql(const TableDef &table);
+// The triggers that keep a table's text rules (part of createTableSql): texts
+// cut to their width and empty text as NULL.
+struct TriggerDef
+{
+    QString name;
+    QString sql;
+};
+QList<TriggerDef> ruleTriggers(const TableDef &table);
+
+// The name of the check that keeps a whole-number field within 32 bits:
+// "PERSON_KAT_ID_32BIT", the name the engine's refusal gives.
+QString wholeNumberRule(const TableDef &table, const FieldDef &field);
 
 }  // namespace rq::db

@@ -2,11 +2,13 @@
 
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "db/Snapshots.h"
 
 namespace rq::interchange {
 
 void ImportRemoval::removeAll(db::Database &db)
 {
+    db::Snapshots(db).take(db::SnapshotReason::RemoveImports);
     db::Savepoint transaction(db, QStringLiteral("remove_imports"));
     db.exec(QStringLiteral("DELETE FROM LEISTUNG"));
     db.exec(QStringLiteral("DELETE FROM PERSON"));

@@ -241,18 +241,38 @@ void InterchangeImport::refuse(int lineNumber, const QString &reason)
 
 void InterchangeImport::importFile(const QString &path, Format format)
 {
+    // The import record names the file by its full path, wherever the name came from.
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    QStringList lines;
+    try {
+        lines = cp1252::readLines(path);
+    } catch (const FileError &) {
+        importLines(fullPath, {}, format);  // the IMPORT row stays as the record of the attempt
+        throw;
+    }
+    importLines(fullPath, lines, format);
+}
+
+void InterchangeImport::importLines(const QString &source, const QStringList &lines, Format format)
+{
     m_refused = 0;
     m_errors.clearLines();
     m_errors.hideList();
-    // The IMPORT row is stored first and stays, whatever happens to the lines.
-    // The import record names the file by its full path, wherever the name came from.
-    const QString fullPath = QFileInfo(path).absoluteFilePath();
-    m_db.exec(QStringLiteral("INSERT INTO IMPORT (QUELLE, PFAD, FILENAME, STATUS) VALUES (?, ?, ?, ?)"),
-              {QStringLiteral("FILE"), fullPath, fullPath, QStringLiteral("IMPORTIERT")});
-    m_importId = m_db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
-    const QStringList lines = cp1252::readLines(path);
+    // The IMPORT row is stored first and stays, also when lines are refused;
+    // only a storage fault takes it back with the rest.
     db::Savepoint transaction(m_db, QStringLiteral("interchange_import"));
-    storeLines(lines, format);
+    m_db.exec(QStringLiteral("INSERT INTO IMPORT (QUELLE, PFAD, FILENAME, STATUS) VALUES (?, ?, ?, ?)"),
+              {QStringLiteral("FILE"), source, source, QStringLiteral("IMPORTIERT")});
+    m_importId = m_db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
+    try {
+        storeLines(lines, format);
+    } catch (const db::StorageError &) {
+        // The storage failed: nothing of the file stays, and no line the list showed counts.
+        m_refused = 0;
+        m_errors.clearLines();
+        m_errors.hideList();
+        throw;
+    }
     transaction.release();
 }
 
@@ -267,7 +287,7 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
         const QString sql = insertSql(tables[type - 1], rules);
         QSqlQuery insert(m_db.connection());
         if (!insert.prepare(sql))
-            throw EngineError(db::engineMessage(insert.lastError()), sql);
+            db::throwFailure(insert.lastError(), sql);
         for (int i = 0; i < lines.size(); ++i) {
             const int lineNumber = i + 1;
             QString first;
@@ -292,7 +312,7 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
             insert.addBindValue(type);
             if (!insert.exec()) {
                 const QSqlError error = insert.lastError();
-                refuse(lineNumber, QStringLiteral(": ") + db::engineMessage(error));
+                refuse(lineNumber, QStringLiteral(": ") + db::refusalReason(error));
             }
         }
     }

@@ -37,7 +37,8 @@ CheckedLine checkPerformanceLine(const QString &line, Format format);
 // every performance line; each refused line gives one "Fehler in Zeile " line
 // in the error list, which is then shown. The lines run in one transaction;
 // each insert is atomic on its own, so a refused line stores nothing and the
-// others are stored as if row by row.
+// others are stored as if row by row. A storage fault (full disk, I/O error)
+// is no refused line: it ends the import and takes all of it back.
 class InterchangeImport
 {
 public:
@@ -46,6 +47,8 @@ public:
     // Clears and hides the error list, stores the IMPORT row, reads the file
     // (FileError when it cannot be read; the IMPORT row stays) and stores the lines.
     void importFile(const QString &path, Format format);
+    // The lines of a file already read, recorded in IMPORT as coming from `source`.
+    void importLines(const QString &source, const QStringList &lines, Format format);
 
     // The menu command: asks for the file ("Daten von MERIDOR importieren" or
     // "Daten von Externer Auswertung importieren"), then imports it.

@@ -5,6 +5,7 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "db/Snapshots.h"
 #include "db/StatementRunner.h"
 #include "db/TableDefs.h"
 #include "interchange/TextTable.h"
@@ -146,6 +147,8 @@ void RankingListImport::importFiles(const QStringList &paths)
     m_loaded = 0;
     m_refused = 0;
     m_failures.clear();
+    if (!paths.isEmpty())
+        db::Snapshots(m_db).take(db::SnapshotReason::ListImport);
     for (const QString &path : paths) {
         if (importList(path) == Step::Stop)
             return;

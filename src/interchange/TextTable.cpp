@@ -101,14 +101,14 @@ bool TextRowInsert::insert(const QStringList &values, QString *reason)
     }
     // Every bound column has a header position, so each row sets them all;
     // a column named twice is bound twice and keeps the later value.
-    const QVariant null(QMetaType(QMetaType::QString));
+    const QVariant null{QMetaType(QMetaType::QString)};
     for (int i = 0; i < m_slot.size(); ++i) {
         const QString value = values.value(i);
         m_query.bindValue(m_slot.at(i), value.isEmpty() ? null : QVariant(value));
     }
     if (m_query.exec())
         return true;
-    *reason = db::engineMessage(m_query.lastError());
+    *reason = db::refusalReason(m_query.lastError());
     return false;
 }
 
@@ -149,7 +149,7 @@ void writeQueryAsTextTable(db::Database &db, const QString &sql, const QVariantL
     }
     // A read that breaks off must not pass for the end of the rows.
     if (query.lastError().isValid())
-        throw EngineError(db::engineMessage(query.lastError()), sql);
+        db::throwFailure(query.lastError(), sql);
     cp1252::writeLines(path, lines);
 }
 

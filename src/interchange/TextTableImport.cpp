@@ -5,6 +5,7 @@
 #include "common/Operator.h"
 #include "common/Text.h"
 #include "db/Database.h"
+#include "db/Snapshots.h"
 #include "db/TableDefs.h"
 #include "interchange/TextTable.h"
 
@@ -27,16 +28,28 @@ void TextTableImport::importFile(const QString &path)
 {
     m_stored = 0;
     m_refused.clear();
-    // The name only ever selects one of the program's tables; it never becomes statement text.
     const QString name = tableNameOf(path);
-    const db::TableDef *table = db::findTable(name);
-    if (!table)
+    if (!db::findTable(name))
         throw EngineError(QStringLiteral("no such table: %1").arg(name), QString());
     const QStringList lines = cp1252::readLines(path);
     if (lines.isEmpty())
         throw FileError(QStringLiteral("Datei %1 ist leer").arg(path));
+    importLines(name, lines);
+}
+
+void TextTableImport::importLines(const QString &tableName, const QStringList &lines)
+{
+    m_stored = 0;
+    m_refused.clear();
+    // The name only ever selects one of the program's tables; it never becomes statement text.
+    const db::TableDef *table = db::findTable(tableName);
+    if (!table)
+        throw EngineError(QStringLiteral("no such table: %1").arg(tableName), QString());
+    if (lines.isEmpty())
+        return;
 
     const QStringList header = headerColumns(lines.first());
+    db::Snapshots(m_db).take(db::SnapshotReason::TableImport);
     TextRowInsert insert(m_db, *table, header);
     db::Savepoint transaction(m_db, QStringLiteral("text_table_import"));
     QStringList values;

@@ -34,6 +34,8 @@ public:
     // named after no table, FileError when it cannot be read or is empty, and
     // EngineError with the refusal when the operator answers Yes.
     void importFile(const QString &path);
+    // The lines of a text table already read (the header first) into `tableName`.
+    void importLines(const QString &tableName, const QStringList &lines);
     // The command: the dialog "Daten aus Text-Tabellen importieren", then importFile.
     void run();
 

@@ -65,7 +65,7 @@ void LinkedTableModel::post()
     if (!isDirty())
         return;
     if (!submitAll()) {
-        throw EngineError(db::engineMessage(lastError()), QString());
+        db::throwFailure(lastError(), QString());
     }
 }
 

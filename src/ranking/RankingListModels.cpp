@@ -61,7 +61,7 @@ void RankingListModels::refreshLists()
 {
     m_lists->setQuery(kListQuery, m_db.connection());
     if (m_lists->lastError().isValid())
-        throw EngineError(db::engineMessage(m_lists->lastError()), kListQuery);
+        db::throwFailure(m_lists->lastError(), kListQuery);
     while (m_lists->canFetchMore())
         m_lists->fetchMore();
     const int rows = m_lists->rowCount();

@@ -1,12 +1,12 @@
 #include "reports/Report.h"
 
 #include "common/Errors.h"
+#include "common/SafeFile.h"
 
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <map>
@@ -212,14 +212,9 @@ void paintPage(const ReportDocument &document, int page, QPainter &painter, doub
 
 void writePdf(const ReportDocument &document, const QString &path)
 {
-    const auto failed = [&path](const QString &why) {
-        return FileError(QStringLiteral("PDF-Datei %1 kann nicht geschrieben werden: %2").arg(path, why));
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw failed(file.errorString());
+    files::OutputFile file(path);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(file.device());
         writer.setTitle(document.title);
         writer.setCreator(QStringLiteral("Ranquill"));
         writer.setPageSize(QPageSize(QPageSize::A4));
@@ -227,7 +222,9 @@ void writePdf(const ReportDocument &document, const QString &path)
         writer.setResolution(kMeasureDpi);
         QPainter painter;
         if (!painter.begin(&writer))
-            throw failed(QStringLiteral("der PDF-Ausgabe fehlt ein Zeichengerät"));
+            throw FileError(QStringLiteral("PDF-Datei %1 kann nicht geschrieben werden: der PDF-Ausgabe fehlt ein "
+                                           "Zeichengerät")
+                                .arg(path));
         const double pxPerMm = writer.resolution() / 25.4;
         for (int p = 0; p < document.pages.size(); ++p) {
             if (p > 0)
@@ -236,9 +233,8 @@ void writePdf(const ReportDocument &document, const QString &path)
         }
         painter.end();
     }
-    // A write that failed on the way (a full disk, say) leaves no file under the name.
-    if (file.error() != QFileDevice::NoError || !file.commit())
-        throw failed(file.errorString());
+    // Every write of the PDF writer is checked here: a failed one leaves the old file as it was.
+    file.commit();
 }
 
 QList<QStringList> textRows(const ReportDocument &document)

@@ -6,6 +6,7 @@
 #include "common/Operator.h"
 #include "db/Database.h"
 #include "db/LegacySql.h"
+#include "db/Snapshots.h"
 #include "db/StatementRunner.h"
 
 #include <QDate>
@@ -31,11 +32,11 @@ bool isNameChar(QChar c)
 std::optional<EngineError> tryExec(QSqlQuery &query, const QString &sql, const QVariantList &values)
 {
     if (!query.prepare(sql))
-        return EngineError(db::engineMessage(query.lastError()), sql);
+        return EngineError(db::failureMessage(query.lastError()), sql);
     for (const QVariant &v : values)
         query.addBindValue(v);
     if (!query.exec())
-        return EngineError(db::engineMessage(query.lastError()), sql);
+        return EngineError(db::failureMessage(query.lastError()), sql);
     return std::nullopt;
 }
 
@@ -142,9 +143,31 @@ QueryRunner::QueryRunner(db::Database &db, Operator &op)
 {
 }
 
+bool QueryRunner::changesData(const QString &editorText)
+{
+    static const QRegularExpression reading(QStringLiteral("^(SELECT|WITH|EXPLAIN|VALUES|PRAGMA)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    for (const auto &[start, end] : statementRanges(editorText)) {
+        QString statement = editorText.mid(start, end - start).trimmed();
+        // Comments before the statement do not count.
+        while (statement.startsWith(QStringLiteral("--")) || statement.startsWith(QStringLiteral("/*"))) {
+            const qsizetype after = statement.startsWith(QStringLiteral("--"))
+                                        ? statement.indexOf(u'\n')
+                                        : statement.indexOf(QStringLiteral("*/")) + 1;
+            statement = after <= 0 ? QString() : statement.mid(after + 1).trimmed();
+        }
+        if (!statement.isEmpty() && statement != QStringLiteral(";") && !reading.match(statement).hasMatch())
+            return true;
+    }
+    return false;
+}
+
 QueryOutcome QueryRunner::run(const QString &editorText, const std::function<void(qsizetype, qsizetype)> &running)
 {
     m_lastAnswer.clear();
+    // Statements that change data may be a mistake; the state before them can be had back.
+    if (changesData(editorText))
+        db::Snapshots(m_db).take(db::SnapshotReason::SqlWindow);
     QueryOutcome outcome;
     for (const auto &[start, end] : statementRanges(editorText)) {
         const QString statement = editorText.mid(start, end - start).trimmed();
@@ -239,6 +262,9 @@ QueryOutcome QueryRunner::runOne(const QString &statement)
             row << query.value(i);
         outcome.rows << row;
     }
+    // A read that breaks off is no complete result.
+    if (query.lastError().isValid())
+        db::throwFailure(query.lastError(), sql);
     outcome.editable = editableQuery(sql, values, [this](const QString &table) {
         if (!m_db.tableExists(table))
             return QStringList();

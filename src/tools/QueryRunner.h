@@ -84,6 +84,11 @@ public:
     QueryOutcome run(const QString &editorText,
                      const std::function<void(qsizetype start, qsizetype end)> &running = {});
 
+    // True when a statement of the text may change data: any that is no
+    // query (SELECT, WITH, EXPLAIN, VALUES, PRAGMA). Such a run first takes a
+    // snapshot of the database.
+    static bool changesData(const QString &editorText);
+
     // "SQL-Anweisung:", blank, the editor lines, two blanks, "Ausgabe:", the
     // header (names separated by TAB), one TAB-separated line per row.
     static QStringList clipboardLines(const QString &editorText, const QueryOutcome &outcome);

@@ -4,15 +4,19 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "common/SafeFile.h"
 #include "common/Text.h"
 #include "db/Database.h"
-#include "db/LegacySql.h"
+#include "db/Snapshots.h"
 #include "db/TableDefs.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <limits>
 
 namespace rq::tools {
 namespace {
@@ -40,21 +44,6 @@ QString valueText(const QVariant &value)
         text = value.toString();
     }
     return u'"' + text.replace(u'"', QStringLiteral("\"+'\"'+\"")) + u'"';
-}
-
-// "INSERT INTO IMPORT (A,B)  VALUES (x,y);" with key K = n becomes
-// "INSERT INTO IMPORT (K,A,B)  VALUES (n,x,y);", so the row gets its old number.
-QString withKey(const QString &statement, const QString &key, qint64 number)
-{
-    const qsizetype columns = statement.indexOf(u'(');
-    const qsizetype values = statement.indexOf(QStringLiteral("VALUES"), columns + 1, Qt::CaseInsensitive);
-    const qsizetype valuesOpen = values < 0 ? -1 : statement.indexOf(u'(', values);
-    if (columns < 0 || valuesOpen < 0)
-        return statement;
-    QString s = statement;
-    s.insert(valuesOpen + 1, QString::number(number) + u',');
-    s.insert(columns + 1, key + u',');
-    return s;
 }
 
 }  // namespace
@@ -118,22 +107,33 @@ QStringList SqlBackup::allInserts(db::Database &db)
     return lines;
 }
 
-void SqlBackup::writeFile(db::Database &db, const QString &path)
+bool SqlBackup::holdsNoData(db::Database &db)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
-    bool written = true;
+    for (const QString &table : tableOrder()) {
+        if (db.scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(table)).toBool())
+            return false;
+    }
+    return true;
+}
+
+void SqlBackup::writeFile(db::Database &db, const QString &path, bool mayReplaceWithEmpty)
+{
+    // The backup of an empty database never quietly takes the place of a real one.
+    if (!mayReplaceWithEmpty && QFileInfo(path).size() > 0 && holdsNoData(db))
+        throw Error(QStringLiteral("Die Datenbank enthält keine Daten; die Sicherung %1 wird nicht durch eine leere "
+                                   "ersetzt")
+                        .arg(path));
+    files::OutputFile file(path);
     for (const QString &table : tableOrder()) {
         try {
-            forEachInsert(db, table,
-                          [&](const QString &line) { written &= file.write(cp1252::encode(line) + "\r\n") > 0; });
+            forEachInsert(db, table, [&](const QString &line) { file.write(cp1252::encode(line) + "\r\n"); });
+        } catch (const db::StorageError &) {
+            throw;  // a storage fault is no unreadable table: the backup would be incomplete
         } catch (const EngineError &) {
             // A table that cannot be read is left out; the others still count.
         }
     }
-    if (!written || !file.commit())
-        throw FileError(QStringLiteral("Datei %1 kann nicht geschrieben werden: %2").arg(path, file.errorString()));
+    file.commit();
 }
 
 void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirectory)
@@ -147,8 +147,17 @@ void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirect
     const auto path = op.chooseSaveFile(request);
     if (!path)
         return;
+    bool replaceWithEmpty = false;
+    if (QFileInfo(*path).size() > 0 && holdsNoData(db)) {
+        if (op.ask(QStringLiteral("Die Datenbank enthält keine Daten. Soll die Sicherung %1 wirklich durch eine leere "
+                                  "ersetzt werden?")
+                       .arg(*path),
+                   {Button::No, Button::Yes}, MessageKind::Warning) != Button::Yes)
+            return;
+        replaceWithEmpty = true;
+    }
     const auto wait = op.waitCursor();
-    writeFile(db, *path);
+    writeFile(db, *path, replaceWithEmpty);
 }
 
 SqlRestore::SqlRestore(db::Database &db, ErrorList &errors)
@@ -157,152 +166,372 @@ SqlRestore::SqlRestore(db::Database &db, ErrorList &errors)
 {
 }
 
-std::optional<BackupInsert> parseBackupInsert(const QString &statement)
-{
-    static const QString head = QStringLiteral("INSERT INTO ");
-    if (!statement.startsWith(head))
-        return std::nullopt;
-    const qsizetype open = statement.indexOf(QStringLiteral(" ("), head.size());
-    const qsizetype close = open < 0 ? -1 : statement.indexOf(u')', open);
-    const qsizetype values = close < 0 ? -1 : statement.indexOf(QStringLiteral("VALUES ("), close);
-    if (values < 0 || statement.mid(close + 1, values - close - 1).trimmed().size() != 0)
-        return std::nullopt;
-    BackupInsert insert;
-    insert.table = statement.mid(head.size(), open - head.size());
-    insert.columns = statement.mid(open + 2, close - open - 2);
-    if (insert.table.contains(u' ') || insert.table.contains(u'"') || insert.columns.contains(u'"'))
-        return std::nullopt;
+namespace {
 
-    const qsizetype n = statement.size();
-    qsizetype i = values + 8;
-    while (true) {
-        if (statement.mid(i, 4) == QStringLiteral("NULL")) {
-            insert.values << QVariant();
-            i += 4;
-        } else {
-            QString value;
-            while (true) {
-                if (i >= n || (statement.at(i) != u'"' && statement.at(i) != u'\''))
-                    return std::nullopt;
-                const QChar quote = statement.at(i);
-                const qsizetype end = statement.indexOf(quote, i + 1);
-                if (end < 0)
-                    return std::nullopt;
-                value += QStringView(statement).mid(i + 1, end - i - 1);
-                i = end + 1;
-                if (i < n && statement.at(i) == u'+')
-                    ++i;
-                else
-                    break;
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_';
+}
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
+
+// Reads one INSERT statement token by token; every step either consumes what
+// it expects or leaves the position alone and fails.
+class InsertReader
+{
+public:
+    explicit InsertReader(const QString &text)
+        : m_s(text)
+    {
+    }
+
+    bool keyword(QLatin1String word)
+    {
+        skipSpace();
+        const qsizetype end = m_i + word.size();
+        if (end > m_s.size() || QStringView(m_s).mid(m_i, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+            return false;
+        if (end < m_s.size() && isWordChar(m_s.at(end)))
+            return false;
+        m_i = end;
+        return true;
+    }
+
+    bool punct(QChar c)
+    {
+        skipSpace();
+        if (m_i < m_s.size() && m_s.at(m_i) == c) {
+            ++m_i;
+            return true;
+        }
+        return false;
+    }
+
+    bool peek(QChar c)
+    {
+        skipSpace();
+        return m_i < m_s.size() && m_s.at(m_i) == c;
+    }
+
+    // A bare name, or a name in double quotes ("PERSON.DB").
+    std::optional<QString> name()
+    {
+        skipSpace();
+        if (m_i < m_s.size() && m_s.at(m_i) == u'"') {
+            const qsizetype end = m_s.indexOf(u'"', m_i + 1);
+            if (end < 0)
+                return std::nullopt;
+            const QString n = m_s.mid(m_i + 1, end - m_i - 1);
+            m_i = end + 1;
+            return n;
+        }
+        if (m_i >= m_s.size() || !isWordStart(m_s.at(m_i)))
+            return std::nullopt;
+        const qsizetype start = m_i;
+        while (m_i < m_s.size() && isWordChar(m_s.at(m_i)))
+            ++m_i;
+        return m_s.mid(start, m_i - start);
+    }
+
+    // NULL, a number, or strings joined by "+"; nothing for anything else.
+    std::optional<QVariant> value()
+    {
+        if (keyword(QLatin1String("NULL")))
+            return QVariant();
+        skipSpace();
+        if (m_i < m_s.size() && (m_s.at(m_i) == u'"' || m_s.at(m_i) == u'\''))
+            return strings();
+        return number();
+    }
+
+    bool atEnd()
+    {
+        skipSpace();
+        return m_i >= m_s.size();
+    }
+
+    qsizetype position() const { return m_i; }
+    void moveTo(qsizetype position) { m_i = position; }
+
+private:
+    void skipSpace()
+    {
+        while (m_i < m_s.size() && m_s.at(m_i).isSpace())
+            ++m_i;
+    }
+
+    std::optional<QString> string()
+    {
+        const QChar quote = m_s.at(m_i);
+        QString text;
+        qsizetype i = m_i + 1;
+        while (true) {
+            const qsizetype end = m_s.indexOf(quote, i);
+            if (end < 0)
+                return std::nullopt;
+            text += QStringView(m_s).mid(i, end - i);
+            // In single quotes a doubled quote is one; double quotes have no escape.
+            if (quote == u'\'' && end + 1 < m_s.size() && m_s.at(end + 1) == u'\'') {
+                text += u'\'';
+                i = end + 2;
+                continue;
             }
-            insert.values << QVariant(value);
+            m_i = end + 1;
+            return text;
         }
-        if (i < n && statement.at(i) == u',') {
+    }
+
+    std::optional<QVariant> strings()
+    {
+        QString text;
+        while (true) {
+            const auto part = string();
+            if (!part)
+                return std::nullopt;
+            text += *part;
+            const qsizetype mark = m_i;
+            if (!punct(u'+'))
+                return QVariant(text);
+            skipSpace();
+            if (m_i >= m_s.size() || (m_s.at(m_i) != u'"' && m_s.at(m_i) != u'\'')) {
+                m_i = mark;
+                return std::nullopt;
+            }
+        }
+    }
+
+    std::optional<QVariant> number()
+    {
+        const qsizetype start = m_i;
+        qsizetype i = m_i;
+        if (i < m_s.size() && (m_s.at(i) == u'-' || m_s.at(i) == u'+'))
             ++i;
-            continue;
+        const qsizetype digits = i;
+        while (i < m_s.size() && (m_s.at(i).isDigit() || m_s.at(i) == u'.' || m_s.at(i) == u'e' || m_s.at(i) == u'E' ||
+                                  ((m_s.at(i) == u'-' || m_s.at(i) == u'+') && i > digits &&
+                                   (m_s.at(i - 1) == u'e' || m_s.at(i - 1) == u'E'))))
+            ++i;
+        if (i == digits)
+            return std::nullopt;
+        const QString text = m_s.mid(start, i - start);
+        if (const auto whole = num::parseInteger(text)) {
+            m_i = i;
+            return QVariant(*whole);
         }
-        if (statement.mid(i).trimmed() == QStringLiteral(");"))
-            break;
+        if (const auto real = num::parseDecimal(text)) {
+            m_i = i;
+            return QVariant(*real);
+        }
         return std::nullopt;
     }
-    if (insert.values.size() != insert.columns.count(u',') + 1)
+
+    const QString &m_s;
+    qsizetype m_i = 0;
+};
+
+}  // namespace
+
+std::optional<RestoreInsert> parseRestoreInsert(const QString &statement, QString *why,
+                                                QHash<QString, QStringList> *knownColumns)
+{
+    const auto refuse = [why](const QString &reason) -> std::optional<RestoreInsert> {
+        if (why)
+            *why = reason;
         return std::nullopt;
+    };
+    InsertReader r(statement);
+    if (!r.keyword(QLatin1String("INSERT")) || !r.keyword(QLatin1String("INTO")))
+        return refuse(QStringLiteral("nur INSERT-Anweisungen werden wiederhergestellt"));
+    const auto tableName = r.name();
+    RestoreInsert insert;
+    insert.table = tableName ? db::findTable(*tableName) : nullptr;
+    if (!insert.table)
+        return refuse(QStringLiteral("keine Tabelle des Programms"));
+    if (r.punct(u'(')) {
+        // A backup names the same columns on every row of a table: a list
+        // checked once is known by its text.
+        const qsizetype listStart = r.position();
+        const qsizetype listEnd = statement.indexOf(u')', listStart);
+        const QString key =
+            listEnd < 0 ? QString() : insert.table->name + u'(' + statement.mid(listStart, listEnd - listStart);
+        if (knownColumns && listEnd >= 0 && knownColumns->contains(key)) {
+            insert.columns = knownColumns->value(key);
+            r.moveTo(listEnd);
+        } else {
+            QList<bool> named(insert.table->fields.size(), false);
+            do {
+                const auto column = r.name();
+                const int index = column ? insert.table->fieldIndex(*column) : -1;
+                if (index < 0)
+                    return refuse(QStringLiteral("unbekannte Spalte"));
+                if (named.at(index))
+                    return refuse(QStringLiteral("Spalte doppelt genannt"));
+                named[index] = true;
+                insert.columns << insert.table->fields.at(index).name;
+            } while (r.punct(u','));
+            if (knownColumns && r.position() == listEnd)
+                knownColumns->insert(key, insert.columns);
+        }
+        insert.columnsWritten = statement.mid(listStart, r.position() - listStart);
+        if (!r.punct(u')'))
+            return refuse(QStringLiteral("Spaltenliste unvollständig"));
+    } else {
+        insert.columns = insert.table->fieldNames();
+    }
+    if (!r.keyword(QLatin1String("VALUES")) || !r.punct(u'('))
+        return refuse(QStringLiteral("VALUES fehlt"));
+    do {
+        const auto value = r.value();
+        if (!value)
+            return refuse(QStringLiteral("nur feste Werte sind erlaubt"));
+        insert.values << *value;
+    } while (r.punct(u','));
+    if (!r.punct(u')'))
+        return refuse(QStringLiteral("Werteliste unvollständig"));
+    r.punct(u';');
+    if (!r.atEnd())
+        return refuse(QStringLiteral("nach der Anweisung folgt weiterer Text"));
+    if (insert.values.size() != insert.columns.size())
+        return refuse(QStringLiteral("Zahl der Werte passt nicht zu den Spalten"));
     return insert;
 }
 
-bool SqlRestore::execute(const QString &statement)
+bool SqlRestore::execute(const QString &statement, std::optional<qint64> importId)
 {
-    // Lines in the backup's own shape run through one prepared statement per
-    // table; anything else goes through the legacy-SQL adapter. A single
-    // statement is atomic, so a refused one leaves nothing behind.
-    const auto insert = parseBackupInsert(statement);
-    const db::TableDef *table = insert ? db::findTable(insert->table) : nullptr;
-    if (table) {
-        const QString key = insert->table + u'(' + insert->columns;
-        auto it = m_inserts.find(key);
-        if (it == m_inserts.end()) {
-            QSqlQuery query(m_db.connection());
-            QStringList marks(insert->values.size(), QStringLiteral("?"));
-            if (!query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(table->name, insert->columns, marks.join(u','))))
-                return false;
-            it = m_inserts.insert(key, query);
-        }
-        for (const QVariant &v : insert->values)
-            it->addBindValue(v);
-        return it->exec();
-    }
-    try {
-        m_db.exec(db::translateLegacySql(statement));
-    } catch (const EngineError &) {
+    auto insert = parseRestoreInsert(statement, nullptr, &m_knownColumns);
+    if (!insert)
         return false;
+    // An IMPORT row gets back its old number from its prefix; a prefix belongs to IMPORT rows only.
+    const bool isImport = insert->table->name == QStringLiteral("IMPORT");
+    if (importId) {
+        if (!isImport || insert->columns.contains(QStringLiteral("IMPORT_ID")))
+            return false;
+        insert->columns.prepend(QStringLiteral("IMPORT_ID"));
+        insert->values.prepend(*importId);
     }
-    return true;
+    // The prepared statement is found by the column list as written, which a
+    // backup repeats on every row of a table.
+    const QString key =
+        insert->table->name + (importId ? QStringLiteral("#(") : QStringLiteral("(")) + insert->columnsWritten + u')';
+    auto it = m_inserts.find(key);
+    if (it == m_inserts.end()) {
+        QSqlQuery query(m_db.connection());
+        const QStringList marks(insert->values.size(), QStringLiteral("?"));
+        const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(insert->table->name, insert->columns.join(u','), marks.join(u','));
+        if (!query.prepare(sql))
+            db::throwFailure(query.lastError(), sql);
+        it = m_inserts.insert(key, query);
+    }
+    for (int i = 0; i < insert->values.size(); ++i)
+        it->bindValue(i, insert->values.at(i));
+    if (it->exec())
+        return true;
+    db::refusalReason(it->lastError());  // a storage fault ends the restore here
+    return false;
 }
 
 void SqlRestore::begin()
 {
     m_inserts.clear();
     m_buffer.clear();
-    m_table.clear();
-    m_keyColumn.clear();
+    m_bufferLines.clear();
+    m_importId.reset();
+    m_failed = 0;
+    db::Snapshots(m_db).take(db::SnapshotReason::Restore);
     m_transaction = std::make_unique<db::Savepoint>(m_db, QStringLiteral("restore"));
 }
 
 void SqlRestore::finish()
 {
+    // A statement the file breaks off in is no statement; it is reported, not dropped.
+    if (!m_bufferLines.isEmpty())
+        refuse(m_bufferLines.join(u' '));
     m_inserts.clear();
     m_transaction->release();
     m_transaction.reset();
 }
 
+void SqlRestore::refuse(const QString &text)
+{
+    ++m_failed;
+    m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + text);
+    m_errors.showList();
+}
+
 void SqlRestore::restoreLine(const QString &raw)
 {
-    const QString asWritten = trimControl(raw);
-    QString line = asWritten;
-    if (line.startsWith(u'-')) {
-        const QString rest = line.mid(1);
-        const qsizetype dash = rest.indexOf(u'-');
-        const auto number = num::parseInteger(rest.left(dash));
-        line = rest.mid(dash + 1);
-        const QString name = line.mid(12).section(QStringLiteral(" ("), 0, 0);
-        if (name != m_table) {
-            m_table = name;
-            if (name.toUpper() == QStringLiteral("IMPORT"))
-                m_keyColumn = QStringLiteral("IMPORT_ID");
+    const QString line = trimControl(raw);
+    if (m_bufferLines.isEmpty()) {
+        if (line.isEmpty())
+            return;
+        // "-N-" before an IMPORT row: N is its number, 1 to 2147483647, in digits only.
+        if (line.startsWith(u'-')) {
+            static const QRegularExpression prefix(QStringLiteral("^-([0-9]{1,10})-(.*)$"),
+                                                   QRegularExpression::DotMatchesEverythingOption);
+            const QRegularExpressionMatch m = prefix.match(line);
+            const qint64 number = m.hasMatch() ? m.captured(1).toLongLong() : 0;
+            if (number < 1 || number > std::numeric_limits<qint32>::max()) {
+                refuse(line);
+                return;
+            }
+            m_importId = number;
+            m_buffer = m.captured(2);
+            m_bufferLines << line;
+        } else {
+            m_buffer = line;
+            m_bufferLines << line;
         }
-        if (number && !m_keyColumn.isEmpty())
-            line = withKey(line, m_keyColumn, *number);
-    }
-    if (!m_buffer.isEmpty())
+    } else {
         m_buffer += u'\n';
-    m_buffer += line;
-    if (line.endsWith(u';')) {
-        if (!execute(m_buffer)) {
-            ++m_failed;
-            m_errors.appendLine(QStringLiteral("Zeile konnte nicht importiert werden: ") + asWritten);
-            m_errors.showList();
-        }
-        m_buffer.clear();
+        m_buffer += line;
+        m_bufferLines << line;
     }
+    if (!line.endsWith(u';'))
+        return;
+    const bool stored = execute(m_buffer, m_importId);
+    if (!stored)
+        refuse(m_bufferLines.join(u' '));
+    m_buffer.clear();
+    m_bufferLines.clear();
+    m_importId.reset();
 }
 
 void SqlRestore::restoreLines(const QStringList &lines)
 {
     begin();
-    for (const QString &line : lines)
-        restoreLine(line);
-    finish();
+    try {
+        for (const QString &line : lines)
+            restoreLine(line);
+        finish();
+    } catch (...) {
+        abandon();
+        throw;
+    }
 }
 
 void SqlRestore::restoreFile(const QString &path)
 {
-    // Opened first, so that a file that cannot be read changes nothing.
-    if (!QFileInfo(path).isFile())
-        throw FileError(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(path));
     begin();
-    cp1252::forEachLine(path, [this](const QString &line) { restoreLine(line); });
-    finish();
+    try {
+        cp1252::forEachLine(path, [this](const QString &line) { restoreLine(line); });
+        finish();
+    } catch (...) {
+        abandon();
+        throw;
+    }
+}
+
+void SqlRestore::abandon()
+{
+    // Nothing of a restore that broke off stays, and no line the list showed for it counts.
+    m_inserts.clear();
+    m_transaction.reset();
+    m_errors.clearLines();
+    m_errors.hideList();
 }
 
 void SqlRestore::run(Operator &op, const QString &programDirectory)

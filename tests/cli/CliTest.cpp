@@ -1,11 +1,17 @@
 #include "common/CodePage1252.h"
+#include "common/SingleInstance.h"
+#include "db/Database.h"
+#include "db/DatabaseSetup.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -22,22 +28,41 @@ struct Result
 class CliTest : public ::testing::Test
 {
 protected:
-    Result cli(const QStringList &arguments, bool withData = true)
+    // How a run differs from the plain one.
+    struct Setting
+    {
+        QString stdoutFile;  // standard output goes there
+        QString runtimeDir;  // another user runtime directory
+        QString shell;  // a shell line run before the command ("ulimit -f 1")
+    };
+
+    Result cli(const QStringList &arguments, bool withData = true, const Setting &setting = {})
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                   setting.runtimeDir.isEmpty() ? runtime.path() : setting.runtimeDir);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
+        if (!setting.stdoutFile.isEmpty())
+            process.setStandardOutputFile(setting.stdoutFile);
         QStringList args;
         if (withData)
-            args << QStringLiteral("--data") << dir.filePath(QStringLiteral("Daten")) << QStringLiteral("--ini") << ini;
-        process.start(QStringLiteral(RANQUILL_CLI), args + arguments);
+            args << QStringLiteral("--data") << dataDir() << QStringLiteral("--ini") << ini;
+        if (setting.shell.isEmpty()) {
+            process.start(QStringLiteral(RANQUILL_CLI), args + arguments);
+        } else {
+            process.start(QStringLiteral("bash"),
+                          QStringList{QStringLiteral("-c"), setting.shell + QStringLiteral("; exec \"$0\" \"$@\""),
+                                      QStringLiteral(RANQUILL_CLI)} +
+                              args + arguments);
+        }
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
                 QString::fromLocal8Bit(process.readAllStandardError())};
     }
+    QString dataDir() const { return dir.filePath(QStringLiteral("Daten")); }
     QString file(const QString &name, const QStringList &lines)
     {
         const QString path = dir.filePath(name);
@@ -183,4 +208,235 @@ TEST_F(CliTest, ListExchangeFilesAndTextTables)
                    file(QStringLiteral("VEREIN.neu.txt"), {QStringLiteral("VEREIN_ID"), QStringLiteral("4")})})
                   .exitCode,
               0);
+}
+
+TEST_F(CliTest, UsageErrorsTouchNothing)
+{
+    const struct
+    {
+        QStringList words;
+        bool withData;
+        int exitCode;
+    } cases[] = {
+        {{QStringLiteral("--help")}, false, 0},
+        {{QStringLiteral("--data"), QString(), QStringLiteral("backup"), QStringLiteral("x.sql")}, false, 2},
+        {{QStringLiteral("rank"), QStringLiteral("99999999999"), QStringLiteral("0")}, false, 2},
+        {{QStringLiteral("rank"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("--bogus")}, true, 2},
+        {{QStringLiteral("print-pdf"), QStringLiteral("1"), QStringLiteral("0"), QString()}, true, 2},
+        {{QStringLiteral("capture"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("x")}, true, 2},
+        {{QStringLiteral("import-list")}, true, 2},
+    };
+    for (const auto &c : cases) {
+        const Result r = cli(c.words, c.withData);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.words.join(u' ').toStdString() << r.err.toStdString();
+        EXPECT_TRUE((c.exitCode == 0 ? r.out : r.err).startsWith(QStringLiteral("Aufruf: ranquill-cli")));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("config")))) << c.words.join(u' ').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dataDir())) << c.words.join(u' ').toStdString();
+    }
+}
+
+TEST_F(CliTest, CommandsThatReadNeedADatabaseAndLeaveADamagedOneAlone)
+{
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QList<QStringList> readers = {
+        {QStringLiteral("backup"), out},
+        {QStringLiteral("export-e2v"), out},
+        {QStringLiteral("sql"), QStringLiteral("select count(*) from PERSON")},
+        {QStringLiteral("print-pdf"), QStringLiteral("1"), QStringLiteral("0"), out},
+        {QStringLiteral("snapshots")},
+    };
+    for (const QStringList &words : readers) {
+        const Result r = cli(words);
+        EXPECT_EQ(r.exitCode, 1) << words.first().toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("Keine Datenbank"))) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dataDir())) << words.first().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+    // A damaged database stays as it is, whatever the command; the last good backup too.
+    ASSERT_TRUE(QDir().mkpath(dataDir()));
+    const QString damaged = dataDir() + QStringLiteral("/ranbase.sqlite");
+    rq::test::writeBytes(damaged, QByteArray(8192, 'x'));
+    rq::test::writeBytes(out, "gute Sicherung");
+    for (const QStringList &words : readers + QList<QStringList>{{QStringLiteral("import-v2e"), out}}) {
+        const Result r = cli(words);
+        EXPECT_EQ(r.exitCode, 1) << words.first().toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("beschädigt"))) << r.err.toStdString();
+    }
+    EXPECT_EQ(rq::test::readBytes(damaged), QByteArray(8192, 'x'));
+    EXPECT_EQ(QDir(dataDir()).entryList(QDir::Files),
+              QStringList({QStringLiteral("ranbase.sqlite"), QStringLiteral("ranbase.sqlite.lock")}));
+    EXPECT_EQ(rq::test::readBytes(out), QByteArray("gute Sicherung"));
+    // A database without rows does not replace the backup either.
+    QFile::remove(damaged);
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("create table T (a)")}).exitCode, 0);
+    const Result empty = cli({QStringLiteral("backup"), out});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains(QStringLiteral("keine Daten"))) << empty.err.toStdString();
+    EXPECT_EQ(rq::test::readBytes(out), QByteArray("gute Sicherung"));
+}
+
+TEST_F(CliTest, FailuresOfInputsAndOutputsAreNeverASuccess)
+{
+    QStringList participants;
+    for (int i = 1; i <= 2000; ++i)
+        participants << participant(i);
+    ASSERT_EQ(cli({QStringLiteral("import-v2e"), file(QStringLiteral("event.v2e"), participants)}).exitCode, 0);
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString e2v = dir.filePath(QStringLiteral("Export.e2v"));
+    rq::test::writeBytes(e2v, "alt");
+    const struct
+    {
+        const char *kind;
+        QStringList words;
+        Setting setting;
+        const char *says;
+    } cases[] = {
+        {"pipe as input", {QStringLiteral("import-v2e"), pipe}, {}, "keine gewöhnliche Datei"},
+        {"read error", {QStringLiteral("restore"), QStringLiteral("/proc/self/mem")}, {}, "kann nicht gelesen werden"},
+        {"pipe as output", {QStringLiteral("export-e2v"), pipe}, {}, "wird nicht ersetzt"},
+        // The export (150 KB) is larger than files may grow (64 KB, room for the database's own).
+        {"full disk under an export",
+         {QStringLiteral("export-e2v"), e2v},
+         {QString(), QString(), QStringLiteral("ulimit -f 64")},
+         "kann nicht geschrieben werden"},
+        {"full disk under standard output",
+         {QStringLiteral("sql"), QStringLiteral("select * from PERSON")},
+         {QStringLiteral("/dev/full"), QString(), QString()},
+         "Ausgabe kann nicht vollständig geschrieben werden"},
+    };
+    for (const auto &c : cases) {
+        const Result r = cli(c.words, true, c.setting);
+        EXPECT_EQ(r.exitCode, 1) << c.kind;
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << c.kind << ": " << r.err.toStdString();
+    }
+    EXPECT_EQ(rq::test::readBytes(e2v), QByteArray("alt"));
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("select count(*) from PERSON")}).out,
+              QStringLiteral("count(*)\n2000\n"));
+
+    // A backup cut in the middle restores what it holds and says it was not all.
+    const QString backup = dir.filePath(QStringLiteral("RanBase.sql"));
+    ASSERT_EQ(cli({QStringLiteral("backup"), backup}).exitCode, 0);
+    QByteArray cut = rq::test::readBytes(backup);
+    cut.chop(cut.size() / 3);
+    rq::test::writeBytes(backup, cut);
+    ASSERT_EQ(cli({QStringLiteral("remove-imports")}).exitCode, 0);
+    const Result restored = cli({QStringLiteral("restore"), backup});
+    EXPECT_EQ(restored.exitCode, 1);
+    EXPECT_TRUE(restored.out.contains(QStringLiteral("Zeile konnte nicht importiert werden: ")))
+        << restored.out.toStdString();
+}
+
+TEST_F(CliTest, TwoCopiesWithDifferentRuntimeDirectoriesShareNoDatabase)
+{
+    ASSERT_EQ(cli({QStringLiteral("sql"), QStringLiteral("create table T (a)")}).exitCode, 0);
+    // Another copy, started with its own runtime directory, holds the database.
+    rq::SingleInstance other(rq::db::DatabaseSetup::lockFile(dataDir()));
+    ASSERT_TRUE(other.tryAcquire());
+    QTemporaryDir ownRuntime;
+    const Result r =
+        cli({QStringLiteral("sql"), QStringLiteral("select 1")}, true, {QString(), ownRuntime.path(), QString()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("wird bereits von einem anderen Ranquill benutzt")))
+        << r.err.toStdString();
+}
+
+TEST_F(CliTest, SnapshotsListAndLeadBack)
+{
+    ASSERT_EQ(cli({QStringLiteral("import-v2e"), file(QStringLiteral("a.v2e"), {participant(1)})}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("snapshots")}).out, QString());
+    ASSERT_EQ(cli({QStringLiteral("remove-imports")}).exitCode, 0);
+    const QStringList listed = cli({QStringLiteral("snapshots")}).out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_TRUE(listed.first().endsWith(QStringLiteral("\tImporte löschen"))) << listed.first().toStdString();
+    const QString name = listed.first().section(u'\t', 0, 0);
+    EXPECT_EQ(cli({QStringLiteral("snapshot-restore"), name}).exitCode, 0);
+    EXPECT_EQ(cli({QStringLiteral("sql"), QStringLiteral("select NAME from PERSON")}).out,
+              QStringLiteral("NAME\nMeier1\n"));
+    EXPECT_EQ(cli({QStringLiteral("snapshot-restore"), QStringLiteral("keiner.sqlite")}).exitCode, 1);
+}
+
+// Killed at any moment, the command line leaves a sound database holding all
+// or none of the interrupted work.
+TEST_F(CliTest, KilledMidwayTheDatabaseHoldsAllOrNoneOfTheWork)
+{
+    constexpr int kCount = 20000;
+    QStringList participants;
+    for (int i = 1; i <= kCount; ++i)
+        participants << participant(i);
+    const QString v2e = file(QStringLiteral("big.v2e"), participants);
+    ASSERT_EQ(cli({QStringLiteral("import-v2e"), v2e}).exitCode, 0);
+    // The same participants in another category, for the import that is interrupted.
+    const QString more = file(QStringLiteral("more.v2e"),
+                              participants.replaceInStrings(QStringLiteral("2\t12\t"), QStringLiteral("2\t13\t")));
+    const QString backup = dir.filePath(QStringLiteral("big.sql"));
+    ASSERT_EQ(cli({QStringLiteral("backup"), backup}).exitCode, 0);
+    ASSERT_EQ(cli({QStringLiteral("sql"),
+                   QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < %1) "
+                                  "INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, NAME1, PUNKTE) "
+                                  "SELECT 12, 0, x, 'N' || x, x % 97 FROM c")
+                       .arg(kCount)})
+                  .exitCode,
+              0);
+    ASSERT_EQ(cli({QStringLiteral("sql"), QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR) VALUES (12, 0)")})
+                  .exitCode,
+              0);
+    const QString prepared = dir.filePath(QStringLiteral("prepared.sqlite"));
+    ASSERT_TRUE(QFile::copy(dataDir() + QStringLiteral("/ranbase.sqlite"), prepared));
+
+    const struct
+    {
+        const char *work;
+        QStringList words;
+        bool startEmpty;  // on a new database, else on the prepared one
+        QString measure;  // how much of the work is in the database
+    } cases[] = {
+        {"import", {QStringLiteral("import-v2e"), more}, false, QStringLiteral("SELECT count(*) FROM PERSON")},
+        {"restore", {QStringLiteral("restore"), backup}, true, QStringLiteral("SELECT count(*) FROM PERSON")},
+        {"Rangieren",
+         {QStringLiteral("rank"), QStringLiteral("12"), QStringLiteral("0")},
+         false,
+         QStringLiteral("SELECT count(RANG) || '/' || total(RANGPOS_NR * length(RANG)) FROM RANGPOS")},
+    };
+    const auto start = [&](bool empty) {
+        QDir(dataDir()).removeRecursively();
+        QDir().mkpath(dataDir());
+        if (!empty) {
+            EXPECT_TRUE(QFile::copy(prepared, dataDir() + QStringLiteral("/ranbase.sqlite")));
+        }
+    };
+    const auto measured = [&](const QString &sql, const char *work, int delay) {
+        rq::db::Database db(dataDir() + QStringLiteral("/ranbase.sqlite"));
+        db.open();
+        EXPECT_EQ(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"))
+            << work << " after " << delay << " ms";
+        return db.tableExists(QStringLiteral("PERSON")) ? db.scalar(sql).toString() : QStringLiteral("0");
+    };
+    for (const auto &c : cases) {
+        start(c.startEmpty);
+        const QString none = measured(c.measure, c.work, 0);
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_EQ(cli(c.words).exitCode, 0) << c.work;
+        const qint64 whole = timer.elapsed();
+        const QString all = measured(c.measure, c.work, 0);
+        ASSERT_NE(none, all) << c.work;
+        // Killed at moments spread over the time the whole run takes.
+        for (const double share : {0.2, 0.35, 0.5, 0.65, 0.8, 0.95}) {
+            const int delay = int(share * double(whole));
+            start(c.startEmpty);
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+            process.setProcessEnvironment(env);
+            process.start(QStringLiteral(RANQUILL_CLI),
+                          QStringList{QStringLiteral("--data"), dataDir(), QStringLiteral("--ini"), ini} + c.words);
+            ASSERT_TRUE(process.waitForStarted());
+            QThread::msleep(delay);
+            process.kill();  // SIGKILL
+            process.waitForFinished();
+            const QString done = measured(c.measure, c.work, delay);
+            EXPECT_TRUE(done == none || done == all) << c.work << " after " << delay << " ms: " << done.toStdString();
+        }
+    }
 }

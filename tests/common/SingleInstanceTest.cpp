@@ -1,5 +1,7 @@
 #include "common/SingleInstance.h"
+#include "support/QtPrinters.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -51,4 +53,16 @@ TEST(SingleInstance, LockOfACrashedProcessDoesNotBlock)
     EXPECT_EQ(crashed, -SIGKILL);
     SingleInstance next(path);
     EXPECT_TRUE(next.tryAcquire());
+}
+
+TEST(SingleInstance, ALockThatCannotBeTakenSaysWhyInsteadOfClaimingACopyRuns)
+{
+    QTemporaryDir dir;
+    // The lock file's path is taken by a directory.
+    const QString path = dir.filePath(QStringLiteral("RANQUILL.lock"));
+    ASSERT_TRUE(QDir().mkpath(path));
+    SingleInstance lock(path);
+    EXPECT_EQ(lock.acquire(), SingleInstance::Result::Failed);
+    EXPECT_TRUE(lock.failure().contains(path)) << lock.failure().toStdString();
+    EXPECT_FALSE(lock.failure().contains(QStringLiteral("bereits")));
 }

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -163,4 +164,52 @@ TEST_F(DatabaseSetupTest, CorruptFileIsKeptAsideAndANewDatabaseMade)
     EXPECT_EQ(test::readBytes(dataDir + kept.first()), garbage);
     ASSERT_EQ(op.messages.size(), 1);
     EXPECT_TRUE(op.messages.first().contains(kept.first()));
+}
+
+TEST_F(DatabaseSetupTest, TablesOfAnOlderVersionGetTheWholeNumberRuleAndKeepTheirRows)
+{
+    {
+        auto db = start();
+        db->exec(QStringLiteral("INSERT INTO IMPORT (IMPORT_ID, QUELLE) VALUES (3, 'FILE')"));
+        db->exec(QStringLiteral("INSERT INTO PERSON (KAT_ID, PERS_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) "
+                                "VALUES (1, 1, 0, 3, 2)"));
+        db->exec(QStringLiteral("INSERT INTO LEISTUNG (KAT_ID, PERS_ID, DISZ_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) "
+                                "VALUES (1, 1, 1, 0, 3, 1)"));
+        // Tables as an older version made them: without the rule, one holding a number beyond 32 bits.
+        for (const char *table : {"IMPORT", "PERSON", "VEREIN"}) {
+            const db::TableDef *def = db::findTable(QString::fromLatin1(table));
+            QString sql = db::createTableSql(*def).first();
+            sql.replace(QRegularExpression(QStringLiteral(" CONSTRAINT \\w+_32BIT CHECK \\([^)]*\\)")), QString());
+            sql.replace(QStringLiteral("CREATE TABLE %1 ").arg(def->name), QStringLiteral("CREATE TABLE ALT "));
+            db->exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
+            db->exec(sql);
+            db->exec(QStringLiteral("INSERT INTO ALT SELECT * FROM %1").arg(def->name));
+            db->exec(QStringLiteral("DROP TABLE %1").arg(def->name));
+            db->exec(QStringLiteral("ALTER TABLE ALT RENAME TO %1").arg(def->name));
+            db->exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        }
+        // Imports up to 7 were numbered; 4 to 7 are deleted.
+        db->exec(QStringLiteral("UPDATE sqlite_sequence SET seq = 7 WHERE name = 'IMPORT'"));
+        db->exec(QStringLiteral("INSERT INTO VEREIN (VEREIN_ID) VALUES (4294967296)"));
+    }
+    auto db = start();
+    ASSERT_TRUE(db);
+    const auto rule = [&](const char *table) {
+        return db->scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = ?"), {QLatin1String(table)})
+            .toString()
+            .contains(QStringLiteral("_32BIT"));
+    };
+    EXPECT_TRUE(rule("IMPORT"));
+    EXPECT_TRUE(rule("PERSON"));
+    EXPECT_FALSE(rule("VEREIN"));
+    EXPECT_EQ(errors.lines.size(), 1);
+    EXPECT_TRUE(errors.lines.value(0).startsWith(QStringLiteral("Tabelle VEREIN behält ihre alte Form: ")));
+    // Rows, the reference of LEISTUNG and the import numbering are as before.
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM PERSON")).toInt(), 1);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT \"table\" FROM pragma_foreign_key_list('LEISTUNG')")).toString(),
+              QStringLiteral("PERSON"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM pragma_foreign_key_check")).toInt(), 0);
+    db->exec(QStringLiteral("INSERT INTO IMPORT (QUELLE) VALUES ('FILE')"));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT max(IMPORT_ID) FROM IMPORT")).toInt(), 8);
+    EXPECT_THROW(db->exec(QStringLiteral("UPDATE PERSON SET KAT_ID = 2147483648")), EngineError);
 }

@@ -377,6 +377,16 @@ TEST_F(ReportsTest, APdfThatCannotBeWrittenIsAnErrorAndLeavesNoFile)
     QDir().mkpath(directory + QStringLiteral("/inhalt"));
     EXPECT_THROW(writePdf(*doc, directory), FileError);
     EXPECT_TRUE(QFileInfo(directory + QStringLiteral("/inhalt")).isDir());
+    // A disk that fills up on the way: an error, and the PDF written before stays whole.
+    const QString pdf = temp.dir.filePath(QStringLiteral("List12.pdf"));
+    writePdf(*doc, pdf);
+    const QByteArray before = test::readBytes(pdf);
+    ASSERT_GT(before.size(), 2000);
+    {
+        const test::FileSizeLimit full(1024);
+        EXPECT_THROW(writePdf(*doc, pdf), FileError);
+    }
+    EXPECT_EQ(test::readBytes(pdf), before);
     EXPECT_EQ(ReportDispatch::templateFile(temp.dir.path(), {12, 0}), temp.dir.path() + QStringLiteral("/Kat12-0.pdf"));
     EXPECT_EQ(ReportDispatch::templateFile(QStringLiteral("/x/PDF-"), {7, 2}), QStringLiteral("/x/PDF-Kat7-2.pdf"));
 }

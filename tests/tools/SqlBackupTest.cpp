@@ -159,6 +159,104 @@ TEST(SqlBackup, RestoreAsksForTheFileAndStopsOnCancel)
     EXPECT_EQ(op.waitCursors, 0);
 }
 
+TEST(SqlRestore, ABackupFileIsDataOnly)
+{
+    test::TempDatabase temp;
+    fillSmall(*temp.db);
+    const QStringList before = dump(*temp.db);
+    const QString attached = temp.dir.filePath(QStringLiteral("neu.db"));
+    const QStringList refused = {
+        QStringLiteral("DROP TABLE LEISTUNG;"),
+        QStringLiteral("DELETE FROM PERSON;"),
+        QStringLiteral("UPDATE PERSON SET NAME = 'x';"),
+        QStringLiteral("ATTACH DATABASE '%1' AS neu;").arg(attached),
+        QStringLiteral("PRAGMA foreign_keys = OFF;"),
+        // It would never end.
+        QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                       "INSERT INTO VEREIN (VEREIN_ID) SELECT x FROM c;"),
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID) SELECT 9;"),
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID) VALUES (8); DELETE FROM PERSON;"),
+        QStringLiteral("INSERT OR REPLACE INTO VEREIN (VEREIN_ID, ORT) VALUES (3, 'Weg');"),
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID, ORT) VALUES (8, (SELECT NAME FROM PERSON));"),
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID) VALUES (abs(-8));"),
+        QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('IMPORT', 99);"),
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID, STADT) VALUES (8, 'Biel');"),
+    };
+    test::RecordingErrorList errors;
+    SqlRestore restore(*temp.db, errors);
+    restore.restoreLines(refused);
+    EXPECT_EQ(restore.failedStatements(), refused.size());
+    EXPECT_EQ(dump(*temp.db), before);
+    EXPECT_FALSE(QFileInfo::exists(attached));
+    // The older forms are data, too.
+    restore.restoreLines(
+        {QStringLiteral("INSERT INTO \"VEREIN.DB\" VALUES (8, 'TV', \"Bi\"+'e'+\"l\", NULL, NULL, 12);")});
+    EXPECT_EQ(restore.failedStatements(), 0);
+    EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT ORT || VERBAND_ID FROM VEREIN WHERE VEREIN_ID = 8")).toString(),
+              QStringLiteral("Biel12"));
+}
+
+TEST(SqlRestore, PrefixesAreReadStrictlyAndAStatementCutOffIsReported)
+{
+    test::TempDatabase temp;
+    test::RecordingErrorList errors;
+    const QString import =
+        QStringLiteral("INSERT INTO IMPORT (QUELLE,PFAD,FILENAME,STATUS)  VALUES (\"FILE\",\"a\",\"a\",\"I\");");
+    const QStringList lines = {
+        QStringLiteral("-- Kommentar"),
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID,ORT)  VALUES (\"1\",\"Bern\");"),
+        QStringLiteral("-x-") + import,
+        QStringLiteral("-0-") + import,
+        QStringLiteral("-2147483648-") + import,
+        QStringLiteral("--9223372036854775807-") + import,
+        QStringLiteral("-+4-") + import,
+        QStringLiteral("-4-INSERT INTO VEREIN (VEREIN_ID,ORT)  VALUES (\"4\",\"Thun\");"),
+        QStringLiteral("-3-") + import,
+        // The file breaks off in its last statement.
+        QStringLiteral("INSERT INTO VEREIN (VEREIN_ID,ORT)  VALUES (\"2\",\"Zu"),
+    };
+    SqlRestore restore(*temp.db, errors);
+    restore.restoreLines(lines);
+    EXPECT_EQ(restore.failedStatements(), 8);
+    EXPECT_EQ(errors.lines.last(), QStringLiteral("Zeile konnte nicht importiert werden: ") + lines.last());
+    EXPECT_EQ(errors.lines.first(), QStringLiteral("Zeile konnte nicht importiert werden: -- Kommentar"));
+    EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT group_concat(VEREIN_ID) FROM VEREIN")).toString(),
+              QStringLiteral("1"));
+    EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT group_concat(IMPORT_ID) FROM IMPORT")).toString(),
+              QStringLiteral("3"));
+
+    // The same from a file whose last line has no line end.
+    const QString path = temp.dir.filePath(QStringLiteral("abgebrochen.sql"));
+    test::writeBytes(path,
+                     "INSERT INTO VEREIN (VEREIN_ID,ORT)  VALUES (\"5\",\"Biel\");\r\nINSERT INTO VEREIN (VEREIN_ID");
+    SqlRestore cut(*temp.db, errors);
+    cut.restoreFile(path);
+    EXPECT_EQ(cut.failedStatements(), 1);
+}
+
+TEST(SqlBackup, AnEmptyDatabaseNeverQuietlyReplacesABackup)
+{
+    test::TempDatabase full;
+    fillSmall(*full.db);
+    test::TempDatabase empty;
+    const QString path = full.dir.filePath(QStringLiteral("RanBase.sql"));
+    SqlBackup::writeFile(*full.db, path);
+    const QByteArray good = test::readBytes(path);
+    ASSERT_FALSE(good.isEmpty());
+    EXPECT_THROW(SqlBackup::writeFile(*empty.db, path), Error);
+    EXPECT_EQ(test::readBytes(path), good);
+
+    // The menu command asks, and only Yes writes the empty backup.
+    test::ScriptedOperator op;
+    for (const Button answer : {Button::No, Button::Yes}) {
+        op.answerFile(path);
+        op.answer(answer);
+        SqlBackup::run(*empty.db, op, full.dir.path());
+        EXPECT_TRUE(op.messages.last().startsWith(QStringLiteral("Warnung: Die Datenbank enthält keine Daten.")));
+        EXPECT_EQ(test::readBytes(path).isEmpty(), answer == Button::Yes);
+    }
+}
+
 TEST(LegacySql, TranslatesTheOldDialect)
 {
     const struct

@@ -1,0 +1,177 @@
+#include "db/Snapshots.h"
+
+#include "common/Errors.h"
+#include "db/Database.h"
+#include "db/TableDefs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+namespace rq::db {
+namespace {
+
+const QString kSuffix = QStringLiteral(".sqlite");
+const QString kStampFormat = QStringLiteral("yyyyMMdd-HHmmss");
+
+struct ReasonName
+{
+    SnapshotReason reason;
+    const char *slug;
+    const char *text;
+};
+
+const ReasonName kReasons[] = {
+    {SnapshotReason::RemoveImports, "importe-loeschen", "Importe löschen"},
+    {SnapshotReason::Restore, "wiederherstellen", "Daten wiederherstellen"},
+    {SnapshotReason::ListImport, "rangliste-importieren", "Rangliste importieren"},
+    {SnapshotReason::TableImport, "textdatei-einlesen", "Textdatei in Tabelle einlesen"},
+    {SnapshotReason::Generation, "rangliste-erzeugen", "Rangliste erzeugen"},
+    {SnapshotReason::SqlWindow, "sql-anweisung", "SQL-Anweisung"},
+    {SnapshotReason::GoBack, "vor-zuruecksetzen", "Vor dem Zurücksetzen"},
+};
+
+const ReasonName &nameOf(SnapshotReason reason)
+{
+    for (const ReasonName &r : kReasons) {
+        if (r.reason == reason)
+            return r;
+    }
+    return kReasons[0];
+}
+
+// Children before parents, so that no referential rule stands in the way.
+const QStringList &deletionOrder()
+{
+    static const QStringList order = {QStringLiteral("PERSVEREIN"),  QStringLiteral("VEREIN"),
+                                      QStringLiteral("DETAILLINE"),  QStringLiteral("DETAIL"),
+                                      QStringLiteral("DETAILBLOCK"), QStringLiteral("RANGPOS"),
+                                      QStringLiteral("RANGLISTE"),   QStringLiteral("LEISTUNG"),
+                                      QStringLiteral("PERSON"),      QStringLiteral("IMPORT")};
+    return order;
+}
+
+bool inMemory(const Database &db)
+{
+    return db.filePath().isEmpty() || db.filePath() == QStringLiteral(":memory:");
+}
+
+}  // namespace
+
+Snapshots::Snapshots(Database &db)
+    : m_db(db)
+{
+}
+
+QString Snapshots::directory() const
+{
+    return QFileInfo(m_db.filePath()).absoluteDir().filePath(QStringLiteral("Sicherungen"));
+}
+
+QString Snapshots::reasonText(SnapshotReason reason)
+{
+    return QString::fromUtf8(nameOf(reason).text);
+}
+
+QString Snapshots::take(SnapshotReason reason)
+{
+    if (inMemory(m_db))
+        return {};
+    const QDir dir(directory());
+    if (!QDir().mkpath(dir.path()))
+        throw Error(QStringLiteral("Vor dem Befehl kann kein Sicherungspunkt angelegt werden, der Befehl wird deshalb "
+                                   "nicht ausgeführt: das Verzeichnis %1 kann nicht erstellt werden")
+                        .arg(dir.path()));
+    const QString base =
+        QDateTime::currentDateTime().toString(kStampFormat) + u'-' + QString::fromLatin1(nameOf(reason).slug);
+    QString name = base + kSuffix;
+    for (int n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
+        name = base + u'-' + QString::number(n) + kSuffix;
+    const QString path = dir.filePath(name);
+    try {
+        m_db.exec(QStringLiteral("VACUUM INTO ?"), {path});
+    } catch (const EngineError &e) {
+        QFile::remove(path);
+        throw Error(QStringLiteral("Vor dem Befehl kann kein Sicherungspunkt angelegt werden (%1), der Befehl wird "
+                                   "deshalb nicht ausgeführt: %2")
+                        .arg(path, e.message()));
+    }
+    prune();
+    return name;
+}
+
+QList<SnapshotInfo> Snapshots::list() const
+{
+    QList<SnapshotInfo> snapshots;
+    if (inMemory(m_db))
+        return snapshots;
+    const QFileInfoList files =
+        QDir(directory()).entryInfoList({QStringLiteral("*") + kSuffix}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QFileInfo &file : files) {
+        SnapshotInfo info;
+        info.name = file.fileName();
+        info.path = file.absoluteFilePath();
+        info.taken = QDateTime::fromString(info.name.left(kStampFormat.size()), kStampFormat);
+        if (!info.taken.isValid())
+            continue;  // not one of ours
+        const QString slug = info.name.mid(kStampFormat.size() + 1);
+        for (const ReasonName &r : kReasons) {
+            if (slug.startsWith(QLatin1String(r.slug)))
+                info.reason = QString::fromUtf8(r.text);
+        }
+        info.bytes = file.size();
+        snapshots << info;
+    }
+    return snapshots;
+}
+
+void Snapshots::prune()
+{
+    const QList<SnapshotInfo> snapshots = list();
+    for (qsizetype i = kKept; i < snapshots.size(); ++i)
+        QFile::remove(snapshots.at(i).path);
+}
+
+void Snapshots::goBackTo(const QString &name)
+{
+    const QString path = QDir(directory()).filePath(name);
+    if (name.contains(u'/') || !name.endsWith(kSuffix) || !QFileInfo(path).isFile())
+        throw Error(QStringLiteral("Sicherungspunkt %1 gibt es nicht").arg(name));
+    // It must be a complete database of the program before anything changes.
+    const auto attach = [&] { m_db.exec(QStringLiteral("ATTACH DATABASE ? AS snapshot"), {path}); };
+    const auto detach = [&] { m_db.exec(QStringLiteral("DETACH DATABASE snapshot")); };
+    attach();
+    try {
+        for (const TableDef &table : tableDefs())
+            m_db.exec(
+                QStringLiteral("SELECT %1 FROM snapshot.%2 LIMIT 0").arg(table.fieldNames().join(u','), table.name));
+    } catch (const EngineError &e) {
+        detach();
+        throw Error(QStringLiteral("Sicherungspunkt %1 ist keine vollständige Datenbank des Programms: %2")
+                        .arg(name, e.message()));
+    }
+    detach();
+    take(SnapshotReason::GoBack);
+    attach();
+    try {
+        Savepoint transaction(m_db, QStringLiteral("go_back"));
+        for (const QString &table : deletionOrder())
+            m_db.exec(QStringLiteral("DELETE FROM main.%1").arg(table));
+        for (auto it = deletionOrder().crbegin(); it != deletionOrder().crend(); ++it) {
+            const QString columns = findTable(*it)->fieldNames().join(u',');
+            m_db.exec(QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM snapshot.%1").arg(*it, columns));
+        }
+        // The import numbering goes on where the snapshot's did.
+        m_db.exec(QStringLiteral("DELETE FROM main.sqlite_sequence WHERE name = 'IMPORT'"));
+        m_db.exec(QStringLiteral("INSERT INTO main.sqlite_sequence (name, seq) SELECT name, seq FROM "
+                                 "snapshot.sqlite_sequence WHERE name = 'IMPORT'"));
+        transaction.release();
+    } catch (...) {
+        detach();
+        throw;
+    }
+    detach();
+}
+
+}  // namespace rq::db
