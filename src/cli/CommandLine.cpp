@@ -183,7 +183,6 @@ const char *CommandLine::usage()
 
 const QList<CommandLine::Command> &CommandLine::commands()
 {
-    static const char *const kListOutput = "--no-rules --points-hidden";
     static const QList<Command> table = {
         {"import-v2e", "F", "", always, &CommandLine::importV2e},
         {"import-e2v", "F", "", always, &CommandLine::importE2v},
@@ -201,7 +200,7 @@ const QList<CommandLine::Command> &CommandLine::commands()
         {"awards", "NNW", "--text=T --count --ascending --age", never, &CommandLine::awards},
         {"clear-awards", "NN", "", never, &CommandLine::clearAwards},
         {"totals", "NNW", "--average --format=N", never, &CommandLine::totals},
-        {"print-pdf", "NNF", kListOutput, never, &CommandLine::printPdf},
+        {"print-pdf", "NNF", "--no-rules --points-hidden", never, &CommandLine::printPdf},
         {"medal-pdf", "NNF", "--no-rules --points-hidden --single-line --intro=D", never, &CommandLine::medalPdf},
         {"prestage-txt", "NNF", "--points-hidden", never, &CommandLine::prestageText},
         {"export-list", "NNF", "--dev", never, &CommandLine::exportList},

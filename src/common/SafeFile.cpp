@@ -43,9 +43,7 @@ public:
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (m_fd < 0)
             throw openError(path, errno);
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::fstat(m_fd, &st) != 0)
             throw openError(path, errno);
         if (!S_ISREG(st.st_mode))
@@ -101,9 +99,7 @@ void forEachChunk(const QString &path, const std::function<void(const QByteArray
 
 void checkOutputTarget(const QString &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return;  // missing: it will be created
     if (!S_ISREG(st.st_mode))

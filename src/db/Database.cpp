@@ -149,73 +149,61 @@ QString engineMessage(const QSqlError &error)
     return (text.isEmpty() ? error.text() : text).trimmed();
 }
 
-bool isStorageFault(const QSqlError &error)
+namespace {
+
+// The engine's primary result codes that mean the storage failed, with what
+// the operator is told.
+struct StorageFault
+{
+    int code;
+    const char *text;
+};
+
+const StorageFault kStorageFaults[] = {
+    {3, "Kein Zugriff auf die Datenbankdatei"},  // SQLITE_PERM
+    {5, "Die Datenbank ist von einem anderen Programm gesperrt"},  // SQLITE_BUSY
+    {6, "Die Datenbank ist von einem anderen Programm gesperrt"},  // SQLITE_LOCKED
+    {7, "Nicht genügend Arbeitsspeicher"},  // SQLITE_NOMEM
+    {8, "Die Datenbank ist schreibgeschützt"},  // SQLITE_READONLY
+    {10, "Lese- oder Schreibfehler auf dem Datenträger"},  // SQLITE_IOERR
+    {11, "Die Datenbankdatei ist beschädigt"},  // SQLITE_CORRUPT
+    {13, "Der Datenträger ist voll"},  // SQLITE_FULL
+    {14, "Die Datenbankdatei kann nicht geöffnet werden"},  // SQLITE_CANTOPEN
+    {15, "Die Sperre der Datenbank ist verloren gegangen"},  // SQLITE_PROTOCOL
+    {22, "Die Datenbankdatei ist für das Dateisystem zu groß"},  // SQLITE_NOLFS
+    {26, "Die Datenbankdatei ist beschädigt"},  // SQLITE_NOTADB
+};
+
+int primaryCode(const QSqlError &error)
 {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok) & 0xff;  // the primary of an extended code
-    if (!ok)
-        return false;
-    switch (code) {
-    case 3:  // SQLITE_PERM
-    case 5:  // SQLITE_BUSY
-    case 6:  // SQLITE_LOCKED
-    case 7:  // SQLITE_NOMEM
-    case 8:  // SQLITE_READONLY
-    case 10:  // SQLITE_IOERR
-    case 11:  // SQLITE_CORRUPT
-    case 13:  // SQLITE_FULL
-    case 14:  // SQLITE_CANTOPEN
-    case 15:  // SQLITE_PROTOCOL
-    case 22:  // SQLITE_NOLFS
-    case 26:  // SQLITE_NOTADB
-        return true;
-    default:
-        return false;
+    return ok ? code : -1;
+}
+
+const StorageFault *storageFault(const QSqlError &error)
+{
+    const int code = primaryCode(error);
+    for (const StorageFault &fault : kStorageFaults) {
+        if (fault.code == code)
+            return &fault;
     }
+    return nullptr;
+}
+
+}  // namespace
+
+bool isStorageFault(const QSqlError &error)
+{
+    return storageFault(error) != nullptr;
 }
 
 QString storageFaultMessage(const QSqlError &error)
 {
-    QString what;
-    switch (error.nativeErrorCode().toInt() & 0xff) {
-    case 3:
-        what = QStringLiteral("Kein Zugriff auf die Datenbankdatei");
-        break;
-    case 5:
-    case 6:
-        what = QStringLiteral("Die Datenbank ist von einem anderen Programm gesperrt");
-        break;
-    case 7:
-        what = QStringLiteral("Nicht genügend Arbeitsspeicher");
-        break;
-    case 8:
-        what = QStringLiteral("Die Datenbank ist schreibgeschützt");
-        break;
-    case 10:
-        what = QStringLiteral("Lese- oder Schreibfehler auf dem Datenträger");
-        break;
-    case 11:
-    case 26:
-        what = QStringLiteral("Die Datenbankdatei ist beschädigt");
-        break;
-    case 13:
-        what = QStringLiteral("Der Datenträger ist voll");
-        break;
-    case 14:
-        what = QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden");
-        break;
-    case 15:
-        what = QStringLiteral("Die Sperre der Datenbank ist verloren gegangen");
-        break;
-    case 22:
-        what = QStringLiteral("Die Datenbankdatei ist für das Dateisystem zu groß");
-        break;
-    default:
-        what = QStringLiteral("Fehler des Datenträgers");
-    }
+    const StorageFault *fault = storageFault(error);
     return QStringLiteral("%1. Der Vorgang wurde abgebrochen, seine Änderungen wurden zurückgenommen "
                           "(Meldung der Datenbank: %2)")
-        .arg(what, engineMessage(error));
+        .arg(fault ? QString::fromUtf8(fault->text) : QStringLiteral("Fehler des Datenträgers"), engineMessage(error));
 }
 
 QString failureMessage(const QSqlError &error)
@@ -225,7 +213,7 @@ QString failureMessage(const QSqlError &error)
 
 void throwFailure(const QSqlError &error, const QString &sql)
 {
-    const int code = error.nativeErrorCode().toInt() & 0xff;
+    const int code = primaryCode(error);
     if (code == 11 || code == 26)  // SQLITE_CORRUPT, SQLITE_NOTADB
         throw DamagedDatabaseError(storageFaultMessage(error), sql);
     if (isStorageFault(error))

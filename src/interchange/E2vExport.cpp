@@ -5,6 +5,7 @@
 #include "common/Operator.h"
 #include "db/Database.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace rq::interchange {
@@ -41,6 +42,9 @@ QStringList E2vExport::lines(db::Database &db)
             fields << (q.isNull(i) ? QString() : q.value(i).toString());
         lines << fields.join(u'\t');
     }
+    // A read that breaks off is no end of the results.
+    if (q.lastError().isValid())
+        db::throwFailure(q.lastError(), kExportQuery.join(u'\n'));
     return lines;
 }
 

@@ -147,6 +147,9 @@ bool QueryRunner::changesData(const QString &editorText)
 {
     static const QRegularExpression reading(QStringLiteral("^(SELECT|WITH|EXPLAIN|VALUES|PRAGMA)\\b"),
                                             QRegularExpression::CaseInsensitiveOption);
+    // A common table expression may end in a change.
+    static const QRegularExpression changing(QStringLiteral("\\b(INSERT|UPDATE|DELETE|REPLACE)\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
     for (const auto &[start, end] : statementRanges(editorText)) {
         QString statement = editorText.mid(start, end - start).trimmed();
         // Comments before the statement do not count.
@@ -156,7 +159,10 @@ bool QueryRunner::changesData(const QString &editorText)
                                         : statement.indexOf(QStringLiteral("*/")) + 1;
             statement = after <= 0 ? QString() : statement.mid(after + 1).trimmed();
         }
-        if (!statement.isEmpty() && statement != QStringLiteral(";") && !reading.match(statement).hasMatch())
+        if (statement.isEmpty() || statement == QStringLiteral(";"))
+            continue;
+        if (!reading.match(statement).hasMatch() ||
+            (statement.startsWith(QStringLiteral("WITH"), Qt::CaseInsensitive) && changing.match(statement).hasMatch()))
             return true;
     }
     return false;

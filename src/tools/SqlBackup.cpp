@@ -92,6 +92,9 @@ void SqlBackup::forEachInsert(db::Database &db, const QString &table, const std:
         line += QStringLiteral(");");
         out(line);
     }
+    // A read that breaks off is no end of the table.
+    if (q.lastError().isValid())
+        db::throwFailure(q.lastError(), sql);
 }
 
 QStringList SqlBackup::allInserts(db::Database &db)

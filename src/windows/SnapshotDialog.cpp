@@ -41,7 +41,10 @@ SnapshotDialog::SnapshotDialog(db::Database &db, Operator &op, QWidget *parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
-    m_list->horizontalHeader()->setStretchLastSection(true);
+    // The time and the size as wide as they need, the command takes the rest.
+    m_list->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_list->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     layout->addWidget(m_list, 1);
     auto *buttons = new QDialogButtonBox(this);
     m_goBack = buttons->addButton(QStringLiteral("&Zurücksetzen"), QDialogButtonBox::ActionRole);
@@ -75,7 +78,6 @@ void SnapshotDialog::refresh()
         size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_list->setItem(row, 2, size);
     }
-    m_list->resizeColumnsToContents();
     m_note->setText(snapshots.isEmpty()
                         ? QStringLiteral("Noch keine Sicherungspunkte. Vor jedem Befehl, der Daten löscht oder "
                                          "überschreibt, wird einer angelegt.")

@@ -1,11 +1,16 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "common/IniFile.h"
+#include "common/SingleInstance.h"
+#include "db/Database.h"
+#include "db/DatabaseSetup.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -59,4 +64,26 @@ TEST(ApplicationTest, WithoutADatabaseTheDataCommandsSayWhy)
         application.mainWindow().action(c)->trigger();
         EXPECT_EQ(boxes.texts, QStringList{why}) << int(c);
     }
+}
+
+TEST(ApplicationTest, ADatabaseAnotherCopyUsesIsNotOpened)
+{
+    QTemporaryDir dir;
+    AppPaths paths;
+    paths.baseDirectory = dir.path() + u'/';
+    paths.settingsFile = dir.filePath(QStringLiteral("Ranquill.ini"));
+    paths.aliasFile = dir.filePath(QStringLiteral("config/RANBASE.cfg"));
+    IniFile ini(paths.settingsFile);
+    const QString data = paths.baseDirectory + QStringLiteral("Daten/");
+    ASSERT_TRUE(QDir().mkpath(data));
+    // Another copy, whatever its runtime directory, holds the lock beside the database.
+    SingleInstance other(db::DatabaseSetup::lockFile(data));
+    ASSERT_TRUE(other.tryAcquire());
+
+    BoxAnswerer boxes;
+    Application application(paths, ini);
+    const QString why = db::DatabaseSetup::inUseMessage(data);
+    EXPECT_EQ(boxes.texts, QStringList{why});
+    EXPECT_EQ(application.databaseFailure(), why);
+    EXPECT_FALSE(QFileInfo::exists(db::Database::fileIn(data)));
 }

@@ -76,9 +76,7 @@ TEST(SafeFile, OutputsReplaceOnlyRegularFiles)
     ASSERT_TRUE(QFile::link(pipe, linkToPipe));
     for (const QString &target : {pipe, linkToPipe, dir.path()}) {
         EXPECT_THROW(cp1252::writeLines(target, {QStringLiteral("x")}), FileError) << target.toStdString();
-        struct stat st
-        {
-        };
+        struct stat st = {};
         ASSERT_EQ(::lstat(QFile::encodeName(pipe).constData(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe was replaced through " << target.toStdString();
     }

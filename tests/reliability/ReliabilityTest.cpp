@@ -254,3 +254,24 @@ TEST_F(ReliabilityTest, SnapshotsAreTakenBeforeDestructiveCommandsAndLeadBack)
     EXPECT_THROW(snapshots.goBackTo(QStringLiteral("../ranbase.sqlite")), Error);
     EXPECT_THROW(snapshots.goBackTo(QStringLiteral("fehlt.sqlite")), Error);
 }
+
+TEST_F(ReliabilityTest, TheSqlWindowTakesASnapshotBeforeStatementsThatChangeData)
+{
+    const std::pair<const char *, bool> texts[] = {
+        {"select * from PERSON", false},
+        {"  -- nur lesen\n  SELECT 1; pragma table_info(PERSON);", false},
+        {"WITH x AS (SELECT 1) SELECT * FROM x", false},
+        {"select 1; delete from VEREIN", true},
+        {"/* weg */ UPDATE PERSON SET NAME = 'x'", true},
+        {"WITH x AS (SELECT 1) DELETE FROM VEREIN", true},
+        {"create table T (a)", true},
+    };
+    for (const auto &[text, changes] : texts)
+        EXPECT_EQ(tools::QueryRunner::changesData(QString::fromUtf8(text)), changes) << text;
+    db::Snapshots snapshots(db);
+    tools::QueryRunner(db, op).run(QStringLiteral("select count(*) from PERSON"));
+    EXPECT_TRUE(snapshots.list().isEmpty());
+    tools::QueryRunner(db, op).run(QStringLiteral("delete from VEREIN"));
+    ASSERT_EQ(snapshots.list().size(), 1);
+    EXPECT_EQ(snapshots.list().first().reason, QStringLiteral("SQL-Anweisung"));
+}
