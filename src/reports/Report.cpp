@@ -37,7 +37,7 @@ QString html(const QString &text)
 
 constexpr int kMeasureDpi = 600;  // the resolution of the PDF files
 constexpr double kMmPerPoint = 25.4 / 72;
-constexpr double kGap = 0.3;  // mm: texts closer than this count as touching
+constexpr double kGap = 0.5;  // mm: a run-on text keeps at least this much space to its neighbour
 constexpr double kSizeStep = 0.5;  // points
 constexpr double kMostSmaller = 1.0;  // points: a text is set at most this much smaller
 constexpr int kStretchStep = 5;  // percent
@@ -107,17 +107,30 @@ void settleTexts(QList<ReportItem> &items)
         const double overlap = std::min(x.bottom(), y.bottom()) - std::max(x.top(), y.top());
         return overlap > 0.5 * std::min(x.height(), y.height());
     };
+    // Only a neighbour on the side a text runs on to counts: a left-aligned text
+    // gives way to the text after it, a right-aligned one to the text before it.
+    // Setting a text smaller cannot clear a neighbour that runs into it.
+    const auto runsTowards = [&](qsizetype i, qsizetype j) {
+        const Qt::Alignment alignment = items.at(i).alignment;
+        const double here = items.at(i).box.center().x();
+        const double there = items.at(j).box.center().x();
+        if (alignment & Qt::AlignRight)
+            return there < here;
+        if (alignment & Qt::AlignHCenter)
+            return true;
+        return there > here;
+    };
     const auto collides = [&](qsizetype i) {
         const auto [left, right] = inkOf(i);
         for (qsizetype j = 0; j < items.size(); ++j) {
-            if (j == i || !isText(j) || !sameLine(i, j))
+            if (j == i || !isText(j) || !sameLine(i, j) || !runsTowards(i, j))
                 continue;
             const QRectF &other = items.at(j).box;
             // Far apart even at the widest: no need to measure the neighbour.
             if (other.left() - bound(j) > right || other.right() + bound(j) < left)
                 continue;
             const auto [otherLeft, otherRight] = inkOf(j);
-            if (left < otherRight - kGap && otherLeft < right - kGap)
+            if (left < otherRight + kGap && otherLeft < right + kGap)
                 return true;
         }
         return false;

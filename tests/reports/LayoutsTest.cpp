@@ -208,17 +208,27 @@ TEST(Layouts, ARunOnTextGivesWayToItsNeighbour)
         EXPECT_EQ(settled.text, QString::fromLatin1(c.left));
         EXPECT_GE(settled.pointSize, 5) << c.left;  // at most one point smaller
         EXPECT_GE(settled.stretch, 80) << c.left;
-        if (fits)
+        if (fits) {
             EXPECT_TRUE(settled.pointSize == 6 && settled.stretch == 100) << c.left;
+        }
         EXPECT_EQ(items.at(1).pointSize, 6);  // the neighbour stays as it is
         const double end = settled.box.left() + textWidth(settled);
-        EXPECT_EQ(end <= items.at(1).box.left() + 0.3, c.clears) << c.left;
-        if (!c.clears)
+        EXPECT_EQ(end + 0.5 <= items.at(1).box.left() + 1e-6, c.clears) << c.left;  // a gap stays
+        if (!c.clears) {
             EXPECT_TRUE(settled.pointSize == 5 && settled.stretch == 80) << c.left;
+        }
     }
     // A text on another line is no neighbour.
     QList<ReportItem> apart = {text(16.9, 5.3, 10, QStringLiteral("Weitsprung: 5.25 (812)"), 6),
                                text(26.9, 9.5, 10, QStringLiteral("Hoch"), 6)};
     settleTexts(apart);
     EXPECT_EQ(apart.at(0).pointSize, 6);
+    // A text that runs on to the right gives way to the text after it, never to
+    // the one before it: setting it smaller would not move its start.
+    QList<ReportItem> after = {text(16.9, 5.3, 20, QStringLiteral("Hoch: 1.80"), 6),
+                               text(36.9, 5.3, 8, QStringLiteral("Weitsprung: 5.25 (812)"), 6)};
+    after[0].box.setWidth(textWidth(after.at(0)));
+    after[1].box.moveLeft(after.at(0).box.right());
+    settleTexts(after);
+    EXPECT_TRUE(after.at(1).pointSize == 6 && after.at(1).stretch == 100);
 }
