@@ -51,10 +51,14 @@ AboutBox::AboutBox(IniFile &ini, QWidget *parent)
     line->setGeometry(8, 296, 281, 4);
     m_os = new QLabel(this);
     m_os->setGeometry(8, 304, 281, 20);
+    // The figure starts a space after its caption, however wide the font sets it.
     auto *memoryCaption = new QLabel(QStringLiteral("Verfügbarer Speicher:"), this);
-    memoryCaption->setGeometry(8, 326, 130, 20);
+    memoryCaption->setObjectName(QStringLiteral("MemoryCaption"));
+    const int captionWidth = memoryCaption->fontMetrics().horizontalAdvance(memoryCaption->text());
+    memoryCaption->setGeometry(8, 326, captionWidth, 20);
+    const int figureLeft = 8 + captionWidth + memoryCaption->fontMetrics().horizontalAdvance(u' ');
     m_memory = new QLabel(this);
-    m_memory->setGeometry(140, 326, 149, 20);
+    m_memory->setGeometry(figureLeft, 326, 289 - figureLeft, 20);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);

@@ -143,10 +143,56 @@ QStringList Database::tableNames() const
     return names;
 }
 
-QString engineMessage(const QSqlError &error)
+QString engineText(const QSqlError &error)
 {
     const QString text = error.databaseText();
     return (text.isEmpty() ? error.text() : text).trimmed();
+}
+
+namespace {
+
+// The engine's common failures in plain German, found by the start of their
+// text. The engine's own text follows in brackets for the expert.
+struct EngineFailure
+{
+    const char *pattern;  // matched case-insensitively at the start or after "near …: "
+    const char *german;
+};
+
+const EngineFailure kEngineFailures[] = {
+    {"UNIQUE constraint failed", "Ein Datensatz mit diesem Schlüssel ist schon vorhanden"},
+    {"PRIMARY KEY must be unique", "Ein Datensatz mit diesem Schlüssel ist schon vorhanden"},
+    {"NOT NULL constraint failed", "Ein Pflichtfeld ist leer"},
+    {"FOREIGN KEY constraint failed",
+     "Der Datensatz verweist auf einen fehlenden Datensatz oder wird von einem anderen noch gebraucht"},
+    {"syntax error", "Die SQL-Anweisung ist fehlerhaft"},
+    {"incomplete input", "Die SQL-Anweisung ist unvollständig"},
+    {"no such table", "Diese Tabelle gibt es nicht"},
+    {"no such column", "Dieses Feld gibt es nicht"},
+    {"database is locked", "Die Datenbank ist von einem anderen Programm gesperrt"},
+    {"database table is locked", "Die Datenbank ist von einem anderen Programm gesperrt"},
+    {"database or disk is full", "Der Datenträger ist voll"},
+};
+
+}  // namespace
+
+QString germanEngineText(const QString &text)
+{
+    for (const EngineFailure &failure : kEngineFailures) {
+        const QString pattern = QString::fromUtf8(failure.pattern);
+        // "near "selec": syntax error" names the place first.
+        const bool matches = text.startsWith(pattern, Qt::CaseInsensitive) ||
+                             (text.startsWith(QStringLiteral("near "), Qt::CaseInsensitive) &&
+                              text.endsWith(QStringLiteral(": ") + pattern, Qt::CaseInsensitive));
+        if (matches)
+            return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(failure.german), text);
+    }
+    return text;
+}
+
+QString engineMessage(const QSqlError &error)
+{
+    return germanEngineText(engineText(error));
 }
 
 namespace {
@@ -203,7 +249,7 @@ QString storageFaultMessage(const QSqlError &error)
     const StorageFault *fault = storageFault(error);
     return QStringLiteral("%1. Der Vorgang wurde abgebrochen, seine Änderungen wurden zurückgenommen "
                           "(Meldung der Datenbank: %2)")
-        .arg(fault ? QString::fromUtf8(fault->text) : QStringLiteral("Fehler des Datenträgers"), engineMessage(error));
+        .arg(fault ? QString::fromUtf8(fault->text) : QStringLiteral("Fehler des Datenträgers"), engineText(error));
 }
 
 QString failureMessage(const QSqlError &error)

@@ -57,6 +57,13 @@ private:
 };
 
 // The engine's own text of a failure (the driver's when the engine gave none).
+QString engineText(const QSqlError &error);
+// A common failure of the engine (duplicate key, required field empty, missing
+// reference, syntax error, locked database, full disk, unknown table or field)
+// in plain German with the engine's text after it in brackets; any other text
+// as it is.
+QString germanEngineText(const QString &engineText);
+// What the operator is told of a failure: engineText made German where it can be.
 QString engineMessage(const QSqlError &error);
 
 // A fault of the storage under the database: a full disk, an I/O error, a

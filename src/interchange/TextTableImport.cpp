@@ -30,7 +30,7 @@ void TextTableImport::importFile(const QString &path)
     m_refused.clear();
     const QString name = tableNameOf(path);
     if (!db::findTable(name))
-        throw EngineError(QStringLiteral("no such table: %1").arg(name), QString());
+        throw EngineError(db::germanEngineText(QStringLiteral("no such table: %1").arg(name)), QString());
     const QStringList lines = cp1252::readLines(path);
     if (lines.isEmpty())
         throw FileError(QStringLiteral("Datei %1 ist leer").arg(path));
@@ -44,7 +44,7 @@ void TextTableImport::importLines(const QString &tableName, const QStringList &l
     // The name only ever selects one of the program's tables; it never becomes statement text.
     const db::TableDef *table = db::findTable(tableName);
     if (!table)
-        throw EngineError(QStringLiteral("no such table: %1").arg(tableName), QString());
+        throw EngineError(db::germanEngineText(QStringLiteral("no such table: %1").arg(tableName)), QString());
     if (lines.isEmpty())
         return;
 

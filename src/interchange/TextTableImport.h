@@ -30,7 +30,7 @@ public:
     // The name of the table a file fills: its name up to the first ".", trimmed.
     static QString tableNameOf(const QString &path);
 
-    // Loads one file. Throws EngineError "no such table: …" when the file is
+    // Loads one file. Throws EngineError "… (no such table: …)" when the file is
     // named after no table, FileError when it cannot be read or is empty, and
     // EngineError with the refusal when the operator answers Yes.
     void importFile(const QString &path);

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -142,6 +143,11 @@ TEST_F(MainWindowTest, AboutBoxShowsBuildDataAndStoresItsPlace)
         EXPECT_TRUE(box.buildText().startsWith(QStringLiteral("Build 0.")));
         EXPECT_TRUE(box.osText().contains(QStringLiteral("(Build ")));
         EXPECT_TRUE(box.memoryText().endsWith(QStringLiteral(" KB")));
+        // A space between the caption's text and the figure.
+        const auto *caption = box.findChild<QLabel *>(QStringLiteral("MemoryCaption"));
+        const auto *figure = std::as_const(box).findChildren<QLabel *>().constLast();
+        ASSERT_TRUE(caption && figure->text() == box.memoryText());
+        EXPECT_GT(figure->x(), caption->x() + caption->fontMetrics().horizontalAdvance(caption->text()));
         box.move(12, 34);
     }
     EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("AboutBoxTop"), -1), 34);

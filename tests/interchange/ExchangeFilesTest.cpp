@@ -422,7 +422,8 @@ TEST_F(TextTableImportTest, AFileNamedAfterNoTableOrEmptyImportsNothing)
         import.importFile(file(QStringLiteral("CLUBS'; DROP TABLE VEREIN.txt"), threeClubs));
         FAIL() << "no error";
     } catch (const EngineError &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("no such table: CLUBS'; DROP TABLE VEREIN"));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Diese Tabelle gibt es nicht (no such table: CLUBS'; DROP TABLE VEREIN)"));
     }
     EXPECT_TRUE(db.tableExists(QStringLiteral("VEREIN")));
     EXPECT_THROW(import.importFile(file(QStringLiteral("VEREIN.txt"), {})), FileError);

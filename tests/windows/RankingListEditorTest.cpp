@@ -199,7 +199,8 @@ TEST_F(RankingListEditorTest, ClosingDiscardsOrKeepsThePendingEdit)
     QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("BitBtnOk")), Qt::LeftButton);
     EXPECT_TRUE(form->isVisible());
     ASSERT_FALSE(op.messages.isEmpty());
-    EXPECT_TRUE(op.messages.last().startsWith(QStringLiteral("Ranquill: UNIQUE constraint failed")));
+    EXPECT_TRUE(op.messages.last().startsWith(
+        QStringLiteral("Ranquill: Ein Datensatz mit diesem Schlüssel ist schon vorhanden (UNIQUE")));
 }
 
 TEST_F(RankingListEditorTest, SettingsAreWrittenAndReadBack)
@@ -334,8 +335,8 @@ TEST_F(RankingListEditorTest, ExportButtonWritesAReleaseOnClickAndADevelopmentCo
     EXPECT_TRUE(button->isEnabled());
 
     // Right mouse button, menu key and Shift+F10 each write a development copy.
-    QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(2, 2));
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2));
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
     const std::function<void()> requests[] = {
         [&] { QApplication::sendEvent(button, &mouse); },
         [&] { QApplication::sendEvent(button, &menuKey); },
