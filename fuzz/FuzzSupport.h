@@ -20,15 +20,17 @@ class QuietOperator : public Operator
 {
 public:
     void showMessage(MessageKind, const QString &) override { }
-    Button ask(const QString &, const QList<Button> &buttons, MessageKind) override
-    {
-        return buttons.contains(Button::Ignore) ? Button::Ignore : buttons.value(0, Button::Ok);
-    }
     std::optional<QString> chooseOpenFile(const FileDialogRequest &) override { return std::nullopt; }
     std::optional<QString> chooseSaveFile(const FileDialogRequest &) override { return std::nullopt; }
     std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &) override { return std::nullopt; }
     std::optional<QString> askText(const QString &, const QString &, const QString &) override { return std::nullopt; }
     std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
+
+protected:
+    Button question(const QString &, const QList<Button> &buttons, MessageKind, Button) override
+    {
+        return buttons.contains(Button::Ignore) ? Button::Ignore : buttons.value(0, Button::Ok);
+    }
 };
 
 class QuietErrorList : public ErrorList

@@ -55,8 +55,8 @@ ListGeneration::ListGeneration(db::Database &db, Operator &op)
 
 bool ListGeneration::run(int kat, const QString &award, const QStringList &titles)
 {
-    if (m_op.ask(QStringLiteral("Manuell erfasste Ranglistendaten werden durch diese Operation überschrieben"),
-                 {Button::Ok, Button::Cancel}) != Button::Ok)
+    if (m_op.askKeeping(QStringLiteral("Manuell erfasste Ranglistendaten werden durch diese Operation überschrieben"),
+                        {Button::Ok, Button::Cancel}, Button::Cancel) != Button::Ok)
         return false;
     m_headerCategory = QString();
 

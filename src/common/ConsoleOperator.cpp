@@ -35,7 +35,7 @@ void ConsoleOperator::showMessage(MessageKind kind, const QString &text)
     printLine(stderr, consoleCaption(kind) + QStringLiteral(": ") + text);
 }
 
-Button ConsoleOperator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
+Button ConsoleOperator::question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button)
 {
     // A warning or error that asks how to go on is shown like any message;
     // a plain confirmation is the command itself and stays silent.

@@ -15,7 +15,6 @@ class ConsoleOperator : public Operator
 {
 public:
     void showMessage(MessageKind kind, const QString &text) override;
-    Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
     std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
@@ -26,6 +25,9 @@ public:
     void prefer(Button button) { m_preferred = button; }
 
     int errors = 0;  // error messages shown so far
+
+protected:
+    Button question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter) override;
 
 private:
     std::optional<Button> m_preferred;

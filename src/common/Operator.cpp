@@ -63,9 +63,24 @@ QStringList qtNameFilters(const QString &pipeFilter)
     return result;
 }
 
+Button Operator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
+{
+    return question(text, buttons, kind, buttons.isEmpty() ? Button::Ok : buttons.first());
+}
+
+Button Operator::askKeeping(const QString &text, const QList<Button> &buttons, Button keep, MessageKind kind)
+{
+    return question(text, buttons, kind, keep);
+}
+
 bool Operator::confirm(const QString &text)
 {
     return ask(text, {Button::Yes, Button::No}) == Button::Yes;
+}
+
+bool Operator::confirmDiscarding(const QString &text)
+{
+    return askKeeping(text, {Button::Yes, Button::No}, Button::No) == Button::Yes;
 }
 
 }  // namespace rq

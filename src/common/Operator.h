@@ -45,9 +45,13 @@ public:
 
     // Shows a message with an OK button.
     virtual void showMessage(MessageKind kind, const QString &text) = 0;
-    // Asks a question (caption "Bestätigung" unless told otherwise) with the given buttons.
-    virtual Button ask(const QString &text, const QList<Button> &buttons,
-                       MessageKind kind = MessageKind::Confirmation) = 0;
+    // Asks a question (caption "Bestätigung" unless told otherwise) with the
+    // given buttons; Enter presses the first.
+    Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind = MessageKind::Confirmation);
+    // A question whose first answer destroys or discards data: Enter presses
+    // `keep`, the button that keeps them.
+    Button askKeeping(const QString &text, const QList<Button> &buttons, Button keep,
+                      MessageKind kind = MessageKind::Confirmation);
     // The chosen path, or nothing when the operator cancelled.
     virtual std::optional<QString> chooseOpenFile(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> chooseSaveFile(const FileDialogRequest &request) = 0;
@@ -62,6 +66,12 @@ public:
     void warn(const QString &text) { showMessage(MessageKind::Warning, text); }
     void error(const QString &text) { showMessage(MessageKind::Error, text); }
     bool confirm(const QString &text);  // Yes/No question; true on Yes
+    // Yes/No question whose Yes destroys or discards data; Enter answers No.
+    bool confirmDiscarding(const QString &text);
+
+protected:
+    // Asks the question; `enter` is the button Enter presses (one of `buttons`).
+    virtual Button question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter) = 0;
 };
 
 // Scope of the hourglass cursor; the previous cursor comes back on destruction.

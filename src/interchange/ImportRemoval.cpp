@@ -19,7 +19,7 @@ void ImportRemoval::removeAll(db::Database &db)
 
 void ImportRemoval::run(db::Database &db, Operator &op)
 {
-    if (!op.confirm(QStringLiteral("Wollen Sie wirklich alle importierten E2V und V2E Daten löschen?")))
+    if (!op.confirmDiscarding(QStringLiteral("Wollen Sie wirklich alle importierten E2V und V2E Daten löschen?")))
         return;
     const auto wait = op.waitCursor();
     removeAll(db);

@@ -151,7 +151,7 @@ bool RankingOperations::distributeAwards(const SortSettings &sort, const QString
 
 bool RankingOperations::clearAwards()
 {
-    if (!m_list.op().confirm(QStringLiteral("Auszeichnungen der aktuellen Rangliste löschen?")))
+    if (!m_list.op().confirmDiscarding(QStringLiteral("Auszeichnungen der aktuellen Rangliste löschen?")))
         return false;
     const auto wait = m_list.op().waitCursor();
     m_runner.run({QStringLiteral("UPDATE RANGPOS SET AUSZEICHNUNG = ''"), QStringLiteral("WHERE KLASSE_NR = ?"),

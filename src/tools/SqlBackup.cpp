@@ -152,10 +152,10 @@ void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirect
         return;
     bool replaceWithEmpty = false;
     if (QFileInfo(*path).size() > 0 && holdsNoData(db)) {
-        if (op.ask(QStringLiteral("Die Datenbank enthält keine Daten. Soll die Sicherung %1 wirklich durch eine leere "
-                                  "ersetzt werden?")
-                       .arg(*path),
-                   {Button::No, Button::Yes}, MessageKind::Warning) != Button::Yes)
+        if (op.askKeeping(QStringLiteral("Die Datenbank enthält keine Daten. Soll die Sicherung %1 wirklich durch eine "
+                                         "leere ersetzt werden?")
+                              .arg(*path),
+                          {Button::Yes, Button::No}, Button::No, MessageKind::Warning) != Button::Yes)
             return;
         replaceWithEmpty = true;
     }

@@ -111,7 +111,7 @@ void WidgetOperator::showMessage(MessageKind kind, const QString &text)
     ask(text, {Button::Ok}, kind);
 }
 
-Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
+Button WidgetOperator::question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter)
 {
     QMessageBox box(iconFor(kind), messageCaption(kind), text, QMessageBox::NoButton, dialogParent());
     QList<QPair<QAbstractButton *, Button>> map;
@@ -119,8 +119,10 @@ Button WidgetOperator::ask(const QString &text, const QList<Button> &buttons, Me
         QPushButton *pb = box.addButton(buttonText(b), roleFor(b));
         map.append({pb, b});
     }
-    if (!map.isEmpty())
-        box.setDefaultButton(qobject_cast<QPushButton *>(map.first().first));
+    for (const auto &[pb, b] : map) {
+        if (b == enter)
+            box.setDefaultButton(qobject_cast<QPushButton *>(pb));
+    }
     // Esc answers with the last "cancel"-like button, as the system boxes do.
     for (const auto &[pb, b] : map) {
         if (b == Button::Cancel || b == Button::No || b == Button::Abort || buttons.size() == 1)

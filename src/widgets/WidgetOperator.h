@@ -17,12 +17,14 @@ public:
     explicit WidgetOperator(QWidget *parent);
 
     void showMessage(MessageKind kind, const QString &text) override;
-    Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
     std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
     std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
+
+protected:
+    Button question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter) override;
 
 private:
     QWidget *dialogParent() const;

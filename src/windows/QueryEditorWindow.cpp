@@ -272,7 +272,7 @@ void QueryEditorWindow::insertName(const QString &name)
 
 void QueryEditorWindow::newStatement()
 {
-    if (!m_editor->toPlainText().isEmpty() && m_op.confirm(QStringLiteral("Anweisung löschen?")))
+    if (!m_editor->toPlainText().isEmpty() && m_op.confirmDiscarding(QStringLiteral("Anweisung löschen?")))
         m_editor->clear();
 }
 

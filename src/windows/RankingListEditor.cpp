@@ -861,9 +861,10 @@ void RankingListEditor::deleteRow(bool askGridQuestion)
     const auto level = m_grids.key(view, Level::Title);
     if (!view || m_grids.value(level) != view || !view->currentIndex().isValid())
         return;
-    if (askGridQuestion && m_op.ask(QStringLiteral("Datensatz löschen?"), {Button::Ok, Button::Cancel}) != Button::Ok)
+    if (askGridQuestion && m_op.askKeeping(QStringLiteral("Datensatz löschen?"), {Button::Ok, Button::Cancel},
+                                           Button::Cancel) != Button::Ok)
         return;
-    if (!m_op.confirm(QStringLiteral("Wollen Sie den aktuellen Datensatz wirklich löschen?")))
+    if (!m_op.confirmDiscarding(QStringLiteral("Wollen Sie den aktuellen Datensatz wirklich löschen?")))
         return;
     LinkedTableModel *model = m_models.model(level);
     const int row = view->currentIndex().row();

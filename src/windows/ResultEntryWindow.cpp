@@ -577,7 +577,7 @@ void ResultEntryWindow::reject()
 {
     // Whatever was typed and not saved, computed or not, is asked about first.
     m_grid->commitOpenEditor();
-    if ((m_save->isEnabled() || m_unsaved) && !m_op.confirm(QStringLiteral("Verlassen ohne zu speichern?")))
+    if ((m_save->isEnabled() || m_unsaved) && !m_op.confirmDiscarding(QStringLiteral("Verlassen ohne zu speichern?")))
         return;
     QDialog::reject();
 }

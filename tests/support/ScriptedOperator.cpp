@@ -9,9 +9,10 @@ void ScriptedOperator::showMessage(MessageKind kind, const QString &text)
     messages << messageCaption(kind) + QStringLiteral(": ") + text;
 }
 
-Button ScriptedOperator::ask(const QString &text, const QList<Button> &buttons, MessageKind kind)
+Button ScriptedOperator::question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter)
 {
     messages << messageCaption(kind) + QStringLiteral(": ") + text;
+    enterButtons.insert(text, enter);
     if (m_buttons.empty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return buttons.isEmpty() ? Button::Ok : buttons.last();

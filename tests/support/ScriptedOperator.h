@@ -3,6 +3,7 @@
 #include "common/Operator.h"
 #include "support/QtPrinters.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <deque>
@@ -17,7 +18,6 @@ class ScriptedOperator : public Operator
 {
 public:
     void showMessage(MessageKind kind, const QString &text) override;
-    Button ask(const QString &text, const QList<Button> &buttons, MessageKind kind) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest &request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest &request) override;
     std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
@@ -35,6 +35,11 @@ public:
     // The last file dialog request seen.
     FileDialogRequest lastDialog;
     int waitCursors = 0;
+    // The button Enter would have pressed, per question text.
+    QHash<QString, Button> enterButtons;
+
+protected:
+    Button question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter) override;
 
 private:
     std::deque<Button> m_buttons;

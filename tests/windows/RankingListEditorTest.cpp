@@ -172,6 +172,9 @@ TEST_F(RankingListEditorTest, EditingPositionsBlocksAndDetails)
     EXPECT_EQ(op.messages.mid(op.messages.size() - 2),
               QStringList({QStringLiteral("Bestätigung: Datensatz löschen?"),
                            QStringLiteral("Bestätigung: Wollen Sie den aktuellen Datensatz wirklich löschen?")}));
+    EXPECT_EQ(op.enterButtons.value(QStringLiteral("Datensatz löschen?")), Button::Cancel);
+    EXPECT_EQ(op.enterButtons.value(QStringLiteral("Wollen Sie den aktuellen Datensatz wirklich löschen?")),
+              Button::No);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM RANGPOS WHERE KAT_NR = 12")), 0);
     EXPECT_EQ(count(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = 12")), 2);
 }

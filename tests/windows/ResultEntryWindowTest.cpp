@@ -267,6 +267,7 @@ TEST_F(ResultEntryWindowTest, ClosingAfterTypingAsksFirst)
     op.answer(Button::No);
     QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("ButtonCancel")), Qt::LeftButton);
     EXPECT_EQ(op.messages.last(), QStringLiteral("Bestätigung: Verlassen ohne zu speichern?"));
+    EXPECT_EQ(op.enterButtons.value(QStringLiteral("Verlassen ohne zu speichern?")), Button::No);
     EXPECT_TRUE(form.isVisible());
     op.answer(Button::Yes);
     form.close();
