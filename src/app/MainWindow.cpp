@@ -155,6 +155,10 @@ MainWindow::MainWindow(IniFile &ini, QWidget *parent)
     layout->addWidget(m_logo, 1);
     setCentralWidget(central);
     statusBar()->setSizeGripEnabled(true);
+    m_summary = new QLabel(statusBar());
+    m_summary->setObjectName(QStringLiteral("SummaryLine"));
+    statusBar()->addWidget(m_summary, 1);
+    m_op->setReportLine([this](const QString &text) { setSummary(text); });
 
     buildMenu();
 
@@ -243,6 +247,17 @@ void MainWindow::showList()
 void MainWindow::hideList()
 {
     m_errorList->setVisible(false);
+}
+
+void MainWindow::setSummary(const QString &text)
+{
+    m_summary->setText(text);
+    m_summary->setToolTip(text);
+}
+
+QString MainWindow::summary() const
+{
+    return m_summary->text();
 }
 
 QString MainWindow::errorListText() const

@@ -67,6 +67,11 @@ public:
     // Shows the window (maximised when stored so).
     void showStored();
 
+    // The line of the status bar that says what the last command did; a menu
+    // hint covers it only while an item is highlighted.
+    void setSummary(const QString &text);
+    QString summary() const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -81,6 +86,7 @@ private:
     int m_rebuildId = 0;
     QPlainTextEdit *m_errorList = nullptr;
     QLabel *m_logo = nullptr;
+    QLabel *m_summary = nullptr;
     QImage m_logoImage;
     bool m_logoFilled = false;
     bool m_settingsStored = false;

@@ -103,8 +103,13 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
                        "DETAILPOS_NR, DISZIPLIN, LEISTUNG, ZUSATZWERT, PUNKTE, DETAILTEXT) VALUES "
                        "(?, 0, ?, ?, ?, ?, ?, ?, ?, ?)");
 
+    const qint64 total =
+        m_db.scalar(QStringLiteral("select count(*) from PERSON where KAT_ID = ? AND STATUS_ID = 1"), {kat})
+            .toLongLong();
+    const auto progress = m_op.progress(QStringLiteral("Rangliste der Kategorie %1 wird erzeugt …").arg(headerKat));
     int counter = 1;
     while (people.next()) {
+        progress->advance(counter - 1, total);
         const QVariant katId = people.value(KatId);
         const QVariant persId = people.value(PersId);
         const QString awardId = people.value(AwardId).toString().trimmed();
@@ -161,6 +166,9 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
         ++counter;
     }
     transaction.release();
+    m_op.report(QStringLiteral("Rangliste %1-0: %2 erzeugt")
+                    .arg(headerKat)
+                    .arg(counted(counter - 1, QStringLiteral("Position"), QStringLiteral("Positionen"))));
     return true;
 }
 

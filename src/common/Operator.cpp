@@ -73,6 +73,29 @@ Button Operator::askKeeping(const QString &text, const QList<Button> &buttons, B
     return question(text, buttons, kind, keep);
 }
 
+Progress::~Progress() = default;
+
+namespace {
+
+struct NoProgress : Progress
+{
+    void advance(qint64, qint64) override { }
+};
+
+}  // namespace
+
+void Operator::report(const QString &) { }
+
+std::unique_ptr<Progress> Operator::progress(const QString &)
+{
+    return std::make_unique<NoProgress>();
+}
+
+QString counted(qint64 count, const QString &one, const QString &many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 bool Operator::confirm(const QString &text)
 {
     return ask(text, {Button::Yes, Button::No}) == Button::Yes;

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 
 #include <memory>
 #include <optional>
@@ -34,8 +35,21 @@ struct FileDialogRequest
     bool promptOverwrite = false;
 };
 
+// "1 Zeile", "3 Zeilen": a count with the word in its number, for summaries.
+QString counted(qint64 count, const QString &one, const QString &many);
+
 // Turns "A (*.a)|*.a|B|*.b" into the list of Qt name filters "A (*.a)", "B (*.b)".
 QStringList qtNameFilters(const QString &pipeFilter);
+
+// How far a long piece of work has come. The program's window shows a bar
+// once the work has run for a second; elsewhere nothing is shown.
+class Progress
+{
+public:
+    virtual ~Progress();
+    // `done` of `total` steps (rows, lines, bytes or pages: whatever the work counts).
+    virtual void advance(qint64 done, qint64 total) = 0;
+};
 
 // Every interaction with the person at the machine goes through this interface.
 class Operator
@@ -61,6 +75,11 @@ public:
     virtual std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) = 0;
     // The hourglass while the returned object lives.
     virtual std::unique_ptr<struct WaitCursor> waitCursor() = 0;
+    // Says what a finished command did, in a line that needs no answer (the
+    // main window's status bar). Shows nothing unless the Operator has such a line.
+    virtual void report(const QString &summary);
+    // The progress of the long piece of work `label`, until the returned object goes.
+    virtual std::unique_ptr<Progress> progress(const QString &label);
 
     void inform(const QString &text) { showMessage(MessageKind::Information, text); }
     void warn(const QString &text) { showMessage(MessageKind::Warning, text); }

@@ -48,9 +48,11 @@ QStringList E2vExport::lines(db::Database &db)
     return lines;
 }
 
-void E2vExport::writeFile(db::Database &db, const QString &path)
+qsizetype E2vExport::writeFile(db::Database &db, const QString &path)
 {
-    cp1252::writeLines(path, lines(db));
+    const QStringList written = lines(db);
+    cp1252::writeLines(path, written);
+    return written.size();
 }
 
 void E2vExport::run(db::Database &db, Operator &op)
@@ -64,7 +66,9 @@ void E2vExport::run(db::Database &db, Operator &op)
     if (!path)
         return;
     const auto wait = op.waitCursor();
-    writeFile(db, *path);
+    const qsizetype written = writeFile(db, *path);
+    op.report(QStringLiteral("E2V: %1 in %2 geschrieben")
+                  .arg(counted(written, QStringLiteral("Zeile"), QStringLiteral("Zeilen")), *path));
 }
 
 }  // namespace rq::interchange

@@ -22,7 +22,8 @@ public:
     // The lines in file order. Throws EngineError when the query fails.
     static QStringList lines(db::Database &db);
     // Throws EngineError (no file written) or FileError.
-    static void writeFile(db::Database &db, const QString &path);
+    // Returns the number of lines written.
+    static qsizetype writeFile(db::Database &db, const QString &path);
     // The menu command: asks for the file ("Export.e2v", overwrite asked), then writes it.
     static void run(db::Database &db, Operator &op);
 };

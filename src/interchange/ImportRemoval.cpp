@@ -23,6 +23,7 @@ void ImportRemoval::run(db::Database &db, Operator &op)
         return;
     const auto wait = op.waitCursor();
     removeAll(db);
+    op.report(QStringLiteral("Importe gelöscht (ein Sicherungspunkt hält den Stand davor)"));
 }
 
 }  // namespace rq::interchange

@@ -8,6 +8,7 @@
 #include "interchange/RecordReader.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -256,6 +257,7 @@ void InterchangeImport::importFile(const QString &path, Format format)
 void InterchangeImport::importLines(const QString &source, const QStringList &lines, Format format)
 {
     m_refused = 0;
+    m_stored[0] = m_stored[1] = 0;
     m_errors.clearLines();
     m_errors.hideList();
     // The IMPORT row is stored first and stays, also when lines are refused;
@@ -269,6 +271,7 @@ void InterchangeImport::importLines(const QString &source, const QStringList &li
     } catch (const db::StorageError &) {
         // The storage failed: nothing of the file stays, and no line the list showed counts.
         m_refused = 0;
+        m_stored[0] = m_stored[1] = 0;
         m_errors.clearLines();
         m_errors.hideList();
         throw;
@@ -289,6 +292,8 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
         if (!insert.prepare(sql))
             db::throwFailure(insert.lastError(), sql);
         for (int i = 0; i < lines.size(); ++i) {
+            if (m_progress)
+                m_progress->advance((type == 2 ? 0 : lines.size()) + i, 2 * lines.size());
             const int lineNumber = i + 1;
             QString first;
             // A first field too long for any field is no line type either.
@@ -310,7 +315,9 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
                 insert.addBindValue(v);
             insert.addBindValue(m_importId);
             insert.addBindValue(type);
-            if (!insert.exec()) {
+            if (insert.exec()) {
+                ++m_stored[type - 1];
+            } else {
                 const QSqlError error = insert.lastError();
                 refuse(lineNumber, QStringLiteral(": ") + db::refusalReason(error));
             }
@@ -333,7 +340,20 @@ void InterchangeImport::run(Operator &op, Format format)
     if (!path)
         return;
     const auto wait = op.waitCursor();
+    const auto progress = op.progress(QStringLiteral("%1 wird eingelesen …").arg(QFileInfo(*path).fileName()));
+    m_progress = progress.get();
+    const auto done = qScopeGuard([this] { m_progress = nullptr; });
     importFile(*path, format);
+    op.report(summary(format));
+}
+
+QString InterchangeImport::summary(Format format) const
+{
+    return QStringLiteral("%1: %2, %3 eingelesen, %4 abgewiesen")
+        .arg(format == Format::V2E ? QStringLiteral("V2E") : QStringLiteral("E2V"),
+             counted(m_stored[1], QStringLiteral("Teilnehmer"), QStringLiteral("Teilnehmer")),
+             counted(m_stored[0], QStringLiteral("Leistung"), QStringLiteral("Leistungen")),
+             counted(m_refused, QStringLiteral("Zeile"), QStringLiteral("Zeilen")));
 }
 
 }  // namespace rq::interchange

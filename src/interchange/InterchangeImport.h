@@ -9,6 +9,7 @@
 namespace rq {
 class ErrorList;
 class Operator;
+class Progress;
 }  // namespace rq
 
 namespace rq::db {
@@ -56,6 +57,10 @@ public:
 
     int importId() const { return m_importId; }
     int refusedLines() const { return m_refused; }
+    int storedParticipants() const { return m_stored[1]; }
+    int storedPerformances() const { return m_stored[0]; }
+    // What the last import did: "V2E: 120 Teilnehmer, 360 Leistungen eingelesen, 2 Zeilen abgewiesen".
+    QString summary(Format format) const;
 
 private:
     void refuse(int lineNumber, const QString &reason);
@@ -65,6 +70,8 @@ private:
     ErrorList &m_errors;
     int m_importId = 0;
     int m_refused = 0;
+    int m_stored[2] = {0, 0};  // performances (line type 1), participants (line type 2)
+    Progress *m_progress = nullptr;  // while the menu command runs
 };
 
 }  // namespace rq::interchange

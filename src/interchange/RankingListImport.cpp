@@ -166,6 +166,12 @@ void RankingListImport::run()
         return;
     const auto wait = m_op.waitCursor();
     importFiles(*paths);
+    QString summary = QStringLiteral("Ranglisten: %1 importiert")
+                          .arg(counted(m_loaded, QStringLiteral("Liste"), QStringLiteral("Listen")));
+    if (m_refused > 0)
+        summary += QStringLiteral(", %1 abgewiesen")
+                       .arg(counted(m_refused, QStringLiteral("Datei"), QStringLiteral("Dateien")));
+    m_op.report(summary);
 }
 
 }  // namespace rq::interchange

@@ -89,6 +89,10 @@ void TextTableImport::run()
         return;
     const auto wait = m_op.waitCursor();
     importFile(*path);
+    // Also after an Abort: the rows stored before it stay.
+    m_op.report(QStringLiteral("%1: %2 eingelesen, %3 abgewiesen")
+                    .arg(tableNameOf(*path), counted(m_stored, QStringLiteral("Zeile"), QStringLiteral("Zeilen")))
+                    .arg(m_refused.size()));
 }
 
 }  // namespace rq::interchange

@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -119,7 +120,7 @@ bool SqlBackup::holdsNoData(db::Database &db)
     return true;
 }
 
-void SqlBackup::writeFile(db::Database &db, const QString &path, bool mayReplaceWithEmpty)
+qint64 SqlBackup::writeFile(db::Database &db, const QString &path, bool mayReplaceWithEmpty)
 {
     // The backup of an empty database never quietly takes the place of a real one.
     if (!mayReplaceWithEmpty && QFileInfo(path).size() > 0 && holdsNoData(db))
@@ -127,9 +128,13 @@ void SqlBackup::writeFile(db::Database &db, const QString &path, bool mayReplace
                                    "ersetzt")
                         .arg(path));
     files::OutputFile file(path);
+    qint64 rows = 0;
     for (const QString &table : tableOrder()) {
         try {
-            forEachInsert(db, table, [&](const QString &line) { file.write(cp1252::encode(line) + "\r\n"); });
+            forEachInsert(db, table, [&](const QString &line) {
+                file.write(cp1252::encode(line) + "\r\n");
+                ++rows;
+            });
         } catch (const db::StorageError &) {
             throw;  // a storage fault is no unreadable table: the backup would be incomplete
         } catch (const EngineError &) {
@@ -137,6 +142,7 @@ void SqlBackup::writeFile(db::Database &db, const QString &path, bool mayReplace
         }
     }
     file.commit();
+    return rows;
 }
 
 void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirectory)
@@ -160,7 +166,9 @@ void SqlBackup::run(db::Database &db, Operator &op, const QString &programDirect
         replaceWithEmpty = true;
     }
     const auto wait = op.waitCursor();
-    writeFile(db, *path, replaceWithEmpty);
+    const qint64 rows = writeFile(db, *path, replaceWithEmpty);
+    op.report(QStringLiteral("Sicherung: %1 in %2")
+                  .arg(counted(rows, QStringLiteral("Zeile"), QStringLiteral("Zeilen")), *path));
 }
 
 SqlRestore::SqlRestore(db::Database &db, ErrorList &errors)
@@ -444,6 +452,7 @@ void SqlRestore::begin()
     m_bufferLines.clear();
     m_importId.reset();
     m_failed = 0;
+    m_stored = 0;
     db::Snapshots(m_db).take(db::SnapshotReason::Restore);
     m_transaction = std::make_unique<db::Savepoint>(m_db, QStringLiteral("restore"));
 }
@@ -496,7 +505,9 @@ void SqlRestore::restoreLine(const QString &raw)
     if (!line.endsWith(u';'))
         return;
     const bool stored = execute(m_buffer, m_importId);
-    if (!stored)
+    if (stored)
+        ++m_stored;
+    else
         refuse(m_bufferLines.join(u' '));
     m_buffer.clear();
     m_bufferLines.clear();
@@ -520,7 +531,15 @@ void SqlRestore::restoreFile(const QString &path)
 {
     begin();
     try {
-        cp1252::forEachLine(path, [this](const QString &line) { restoreLine(line); });
+        // Progress counts the bytes of the lines read (one byte a character, CR LF after each).
+        const qint64 size = QFileInfo(path).size();
+        qint64 read = 0;
+        cp1252::forEachLine(path, [&](const QString &line) {
+            restoreLine(line);
+            read += line.size() + 2;
+            if (m_progress)
+                m_progress->advance(read, size);
+        });
         finish();
     } catch (...) {
         abandon();
@@ -548,7 +567,13 @@ void SqlRestore::run(Operator &op, const QString &programDirectory)
     if (!path)
         return;
     const auto wait = op.waitCursor();
+    const auto progress = op.progress(QStringLiteral("%1 wird eingelesen …").arg(QFileInfo(*path).fileName()));
+    m_progress = progress.get();
+    const auto done = qScopeGuard([this] { m_progress = nullptr; });
     restoreFile(*path);
+    op.report(QStringLiteral("Wiederherstellung: %1 aus %2 eingelesen, %3 abgewiesen")
+                  .arg(counted(m_stored, QStringLiteral("Zeile"), QStringLiteral("Zeilen")), *path)
+                  .arg(m_failed));
 }
 
 }  // namespace rq::tools

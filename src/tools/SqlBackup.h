@@ -13,6 +13,7 @@
 namespace rq {
 class ErrorList;
 class Operator;
+class Progress;
 }  // namespace rq
 
 namespace rq::db {
@@ -43,7 +44,8 @@ public:
     // Throws FileError; a failed write leaves the previous file as it was. An
     // existing backup is not replaced by that of a database without any rows
     // (Error) unless `mayReplaceWithEmpty`.
-    static void writeFile(db::Database &db, const QString &path, bool mayReplaceWithEmpty = false);
+    // Returns the number of rows written.
+    static qint64 writeFile(db::Database &db, const QString &path, bool mayReplaceWithEmpty = false);
     // True when none of the ten tables holds a row.
     static bool holdsNoData(db::Database &db);
 
@@ -91,6 +93,7 @@ public:
     void run(Operator &op, const QString &programDirectory);
 
     int failedStatements() const { return m_failed; }
+    qint64 storedRows() const { return m_stored; }
 
 private:
     void begin();
@@ -103,6 +106,8 @@ private:
     db::Database &m_db;
     ErrorList &m_errors;
     int m_failed = 0;
+    qint64 m_stored = 0;
+    Progress *m_progress = nullptr;  // while the menu command runs
     // Prepared INSERTs by "TABLE(columns)", and the column lists checked.
     QHash<QString, QSqlQuery> m_inserts;
     QHash<QString, QStringList> m_knownColumns;

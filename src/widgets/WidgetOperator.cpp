@@ -1,11 +1,15 @@
 #include "widgets/WidgetOperator.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace rq {
 namespace {
@@ -199,6 +203,53 @@ std::optional<QString> WidgetOperator::askText(const QString &title, const QStri
 std::unique_ptr<WaitCursor> WidgetOperator::waitCursor()
 {
     return std::make_unique<OverrideCursor>();
+}
+
+void WidgetOperator::report(const QString &summary)
+{
+    if (m_reportLine)
+        m_reportLine(summary);
+}
+
+namespace {
+
+// The work runs on the window's thread: the dialog is brought up to date, and
+// its window painted, at most every 100 ms, which costs the work nothing.
+class DialogProgress : public Progress
+{
+public:
+    DialogProgress(const QString &label, QWidget *parent)
+        : m_dialog(label, QString(), 0, 1000, parent)
+    {
+        m_dialog.setWindowTitle(QStringLiteral("Ranquill"));
+        m_dialog.setCancelButton(nullptr);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(1000);
+        m_dialog.setAutoReset(false);
+        m_dialog.setAutoClose(false);
+        m_dialog.setValue(0);
+        m_sinceUpdate.start();
+    }
+
+    void advance(qint64 done, qint64 total) override
+    {
+        if (m_sinceUpdate.elapsed() < 100 || total <= 0)
+            return;
+        m_sinceUpdate.restart();
+        // The bar counts in thousandths, so that any count fits its int range.
+        m_dialog.setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 999)));
+    }
+
+private:
+    QProgressDialog m_dialog;
+    QElapsedTimer m_sinceUpdate;
+};
+
+}  // namespace
+
+std::unique_ptr<Progress> WidgetOperator::progress(const QString &label)
+{
+    return std::make_unique<DialogProgress>(label, dialogParent());
 }
 
 }  // namespace rq

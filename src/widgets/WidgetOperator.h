@@ -4,6 +4,8 @@
 
 #include <QFileDialog>
 
+#include <functional>
+
 class QWidget;
 
 namespace rq {
@@ -22,6 +24,13 @@ public:
     std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
     std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
+    void report(const QString &summary) override;
+    // A dialog with a bar over the window the operator works in, shown once the
+    // work has run for a second.
+    std::unique_ptr<Progress> progress(const QString &label) override;
+
+    // Where summaries go (the main window's status bar).
+    void setReportLine(std::function<void(const QString &)> line) { m_reportLine = std::move(line); }
 
 protected:
     Button question(const QString &text, const QList<Button> &buttons, MessageKind kind, Button enter) override;
@@ -34,6 +43,7 @@ private:
     QWidget *m_parent;
     FileDialogRequest m_openDialog;
     FileDialogRequest m_saveDialog;
+    std::function<void(const QString &)> m_reportLine;
 };
 
 }  // namespace rq

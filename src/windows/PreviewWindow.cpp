@@ -48,7 +48,9 @@ QLayout *PreviewWindow::buildButtonBar()
     button(QStringLiteral("Vergrössern"), [this] { zoom(kZoomStep); });
     button(QStringLiteral("Verkleinern"), [this] { zoom(1 / kZoomStep); });
     bar->addStretch();
-    button(QStringLiteral("Drucken"), [this] { printOnDefaultPrinter(m_document); });
+    button(QStringLiteral("Drucken"), [this] {
+        printOnDefaultPrinter(m_document, m_op.progress(QStringLiteral("Rangliste wird gedruckt …")).get());
+    });
     button(QStringLiteral("Speichern"), [this] { askAndSave(); });
     button(QStringLiteral("Schliessen"), [this] { accept(); })->setDefault(true);
     return bar;

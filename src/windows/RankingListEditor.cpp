@@ -682,7 +682,7 @@ void RankingListEditor::print()
         if (preview())
             PreviewWindow(*document, m_op, this).exec();
         else
-            printOnDefaultPrinter(*document);
+            printOnDefaultPrinter(*document, m_op.progress(QStringLiteral("Rangliste wird gedruckt …")).get());
     });
 }
 

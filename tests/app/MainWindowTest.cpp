@@ -7,11 +7,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -170,4 +172,37 @@ TEST_F(MainWindowTest, ErrorListAfterACleanAndAFaultyImport)
     EXPECT_EQ(w.errorListText(), QStringLiteral("Fehler in Zeile 2: Status ID ungültig"));
     interchange::InterchangeImport(*temp.db, w).importFile(clean, interchange::Format::V2E);
     EXPECT_FALSE(w.errorListVisible());
+}
+
+TEST_F(MainWindowTest, TheStatusBarSaysWhatAnImportDid)
+{
+    test::TempDatabase temp;
+    MainWindow w(ini);
+    w.setCommand(Command::ImportV2e,
+                 [&] { interchange::InterchangeImport(*temp.db, w).run(w.op(), interchange::Format::V2E); });
+    w.show();
+    const QString path = temp.dir.filePath(QStringLiteral("event.v2e"));
+    const QString person = QStringLiteral("2\t12\t7\t\tBem\t1\t\t\t\t\tMeier\tHans\t1990\tTV\tBern\tLA\tAktive");
+    const QString jump = QStringLiteral("1\t12\t7\t%1\t2\t0\t\t\tMeter\tWeit\tMeier\tHans\t1990\tTV\tBern\tLA\tAktive");
+    cp1252::writeLines(path, {person, jump.arg(1), jump.arg(2), QStringLiteral("x")});
+
+    // The command's file dialog is answered with the file.
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    w.action(Command::ImportV2e)->trigger();
+    const QString said = QStringLiteral("V2E: 1 Teilnehmer, 2 Leistungen eingelesen, 1 Zeile abgewiesen");
+    EXPECT_EQ(w.summary(), said);
+    // A menu hint covers the line only while it is shown.
+    auto *line = w.findChild<QLabel *>(QStringLiteral("SummaryLine"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isVisible());
+    w.statusBar()->showMessage(QStringLiteral("Hinweis"));
+    EXPECT_FALSE(line->isVisible());
+    w.statusBar()->clearMessage();
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), said);
 }

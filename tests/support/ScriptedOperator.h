@@ -23,6 +23,7 @@ public:
     std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &request) override;
     std::optional<QString> askText(const QString &title, const QString &prompt, const QString &defaultText) override;
     std::unique_ptr<WaitCursor> waitCursor() override;
+    void report(const QString &summary) override { reports << summary; }
 
     // Queue answers, consumed in order.
     void answer(Button button) { m_buttons.push_back(button); }
@@ -35,6 +36,8 @@ public:
     // The last file dialog request seen.
     FileDialogRequest lastDialog;
     int waitCursors = 0;
+    // Every summary a command gave, in order.
+    QStringList reports;
     // The button Enter would have pressed, per question text.
     QHash<QString, Button> enterButtons;
 

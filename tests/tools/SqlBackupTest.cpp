@@ -157,6 +157,27 @@ TEST(SqlBackup, RestoreAsksForTheFileAndStopsOnCancel)
     EXPECT_EQ(op.lastDialog.fileName, QStringLiteral("RanBase.sql"));
     EXPECT_EQ(op.lastDialog.filter, QStringLiteral("SQL-Dateien (*.sql)|*.sql|Alle Dateien (*.*)|*.*"));
     EXPECT_EQ(op.waitCursors, 0);
+    EXPECT_TRUE(op.reports.isEmpty());
+}
+
+TEST(SqlBackup, TheCommandsSayWhatTheyDid)
+{
+    test::TempDatabase source;
+    fillSmall(*source.db);
+    test::ScriptedOperator op;
+    const QString path = source.dir.filePath(QStringLiteral("RanBase.sql"));
+    op.answerFile(path);
+    SqlBackup::run(*source.db, op, source.dir.path());
+    const qsizetype rows = cp1252::readLines(path).size();
+    ASSERT_EQ(op.reports, QStringList{QStringLiteral("Sicherung: %1 Zeilen in %2").arg(rows).arg(path)});
+
+    cp1252::writeLines(path, cp1252::readLines(path) << QStringLiteral("DELETE FROM PERSON;"));
+    test::TempDatabase target;
+    test::RecordingErrorList errors;
+    op.answerFile(path);
+    SqlRestore(*target.db, errors).run(op, target.dir.path());
+    EXPECT_EQ(op.reports.last(),
+              QStringLiteral("Wiederherstellung: %1 Zeilen aus %2 eingelesen, 1 abgewiesen").arg(rows).arg(path));
 }
 
 TEST(SqlRestore, ABackupFileIsDataOnly)
