@@ -35,6 +35,9 @@ const Command kDataCommands[] = {
     Command::ImportE2v,      Command::RemoveImports,    Command::ImportRankingList, Command::ImportTextTable,
     Command::CaptureResults, Command::EditRankingLists, Command::LateRegistration,  Command::Snapshots};
 
+const QString kRestoreOffer =
+    QStringLiteral("Die Datenbank wurde neu angelegt: eine Sicherung (RanBase.sql) kann jetzt in sie geladen werden.");
+
 }  // namespace
 
 Application::Application(const AppPaths &paths, IniFile &ini)
@@ -73,7 +76,12 @@ void Application::openDatabase()
             throw Error(m_dataLock->failure());
         }
         m_database = setup.run(dataDirectory, m_mainWindow->rebuildId(), [&](db::Database &db) {
+            // The offer of a restore comes over the program's window, which says why it comes.
+            m_mainWindow->setSummary(kRestoreOffer);
+            m_mainWindow->showStored();
             tools::SqlRestore(db, *m_mainWindow).run(op, m_paths.baseDirectory);
+            if (m_mainWindow->summary() == kRestoreOffer)
+                m_mainWindow->setSummary(QString());
         });
         if (!m_database)
             m_databaseFailure = setup.failure();

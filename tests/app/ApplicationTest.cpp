@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -86,4 +87,30 @@ TEST(ApplicationTest, ADatabaseAnotherCopyUsesIsNotOpened)
     EXPECT_EQ(boxes.texts, QStringList{why});
     EXPECT_EQ(application.databaseFailure(), why);
     EXPECT_FALSE(QFileInfo::exists(db::Database::fileIn(data)));
+}
+
+TEST(ApplicationTest, TheRestoreOfferOnANewDatabaseComesOverTheWindowThatSaysWhy)
+{
+    QTemporaryDir dir;
+    AppPaths paths;
+    paths.baseDirectory = dir.path() + u'/';
+    paths.settingsFile = dir.filePath(QStringLiteral("Ranquill.ini"));
+    paths.aliasFile = dir.filePath(QStringLiteral("config/RANBASE.cfg"));
+    IniFile ini(paths.settingsFile);
+
+    // The first start creates the tables and offers the restore with the open dialog.
+    bool offered = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        offered = true;
+        auto *main = qobject_cast<MainWindow *>(dialog->parentWidget());
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(main->isVisible());
+        EXPECT_TRUE(main->summary().contains(QStringLiteral("Sicherung (RanBase.sql) kann jetzt in sie geladen")));
+        dialog->reject();
+    });
+    Application application(paths, ini);
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(application.mainWindow().summary().isEmpty());  // the offer was declined: the line goes
 }
