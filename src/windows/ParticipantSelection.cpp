@@ -15,10 +15,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
@@ -51,6 +53,8 @@ QTableView *listView(QAbstractItemModel *model, QWidget *parent)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    // Tab moves on to the next control, not to the next cell of a read-only list.
+    view->setTabKeyNavigation(false);
     return view;
 }
 
@@ -99,6 +103,8 @@ ParticipantSelection::ParticipantSelection(capture::ParticipantData &data, Resul
     m_tabs->addTab(buildConversionTab(), QStringLiteral("Listenkonvertierung"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
+    // Now that the button sits in the dialog, the dialog takes it as its default.
+    m_ok->setDefault(true);
 
     connectCommands();
     loadSettings();
@@ -128,10 +134,12 @@ QWidget *ParticipantSelection::buildParticipantsTab()
     m_info->setObjectName(QStringLiteral("ButtonInfo"));
     m_ok = new QPushButton(QStringLiteral("OK"), page);
     m_ok->setObjectName(QStringLiteral("ButtonOk"));
-    m_ok->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("Abbrechen"), page);
-    for (QPushButton *b : {m_info, m_ok, m_cancel})
+    for (QPushButton *b : {m_info, m_ok, m_cancel}) {
+        // OK stays the button Enter presses, whichever button had the focus last.
+        b->setAutoDefault(false);
         buttons->addWidget(b);
+    }
     bottom->addLayout(buttons);
     layout->addLayout(bottom);
     return page;
@@ -187,6 +195,10 @@ QWidget *ParticipantSelection::buildSearchBox(QWidget *page)
     m_search = new QPushButton(QStringLiteral("&Suchen"), box);
     m_search->setObjectName(QStringLiteral("ButtonSearch"));
     m_search->setEnabled(false);
+    m_search->setAutoDefault(false);
+    // Enter in a search field searches; everywhere else it presses OK.
+    m_searchKat->installEventFilter(this);
+    m_searchStart->installEventFilter(this);
     layout->addWidget(katLabel, 0, 0);
     layout->addWidget(m_searchKat, 0, 1);
     layout->addWidget(startLabel, 1, 0);
@@ -249,6 +261,8 @@ void ParticipantSelection::connectCommands()
         m_search->setEnabled(!m_searchKat->text().isEmpty() || !m_searchStart->text().isEmpty());
     };
     connect(m_searchKat, &QLineEdit::textChanged, this, updateSearch);
+    // A start number belongs to the category it was typed for.
+    connect(m_searchKat, &QLineEdit::textEdited, m_searchStart, &QLineEdit::clear);
     connect(m_searchStart, &QLineEdit::textChanged, this, updateSearch);
     connect(m_search, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { search(); }); });
     connect(m_info, &QPushButton::clicked, this, [this] { runGuarded(m_op, [this] { showStatusCount(); }); });
@@ -267,6 +281,14 @@ void ParticipantSelection::connectCommands()
         });
     });
     connect(m_tabs, &QTabWidget::currentChanged, this, &ParticipantSelection::tabChanged);
+    // Ctrl+Tab and Ctrl+Shift+Tab switch the tabs from any control of the window.
+    const auto switchTab = [this](int step) {
+        m_tabs->setCurrentIndex((m_tabs->currentIndex() + step + m_tabs->count()) % m_tabs->count());
+    };
+    auto *next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(next, &QShortcut::activated, this, [switchTab] { switchTab(1); });
+    auto *previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    connect(previous, &QShortcut::activated, this, [switchTab] { switchTab(-1); });
     for (QTableView *view : {m_categories, m_persons, m_ordered})
         connect(view->model(), &QAbstractItemModel::modelReset, view, [view] {
             QTimer::singleShot(0, view, [view] {
@@ -274,6 +296,19 @@ void ParticipantSelection::connectCommands()
                 fitColumnsProportionally(view);
             });
         });
+}
+
+bool ParticipantSelection::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_searchKat || watched == m_searchStart) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (m_search->isEnabled())
+                runGuarded(m_op, [this] { search(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ParticipantSelection::loadSettings()

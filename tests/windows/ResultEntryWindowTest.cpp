@@ -12,10 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -207,6 +209,76 @@ TEST_F(ResultEntryWindowTest, SelectionSearchAndStatusCount)
 
     select.showStatusCount();
     EXPECT_EQ(op.messages.last(), QStringLiteral("Information: 12 LA Aktive\r\n\r\nUnbearbeitet: 2\r\nBearbeitet: 1"));
+}
+
+TEST_F(ResultEntryWindowTest, SelectionByKeyboard)
+{
+    ParticipantData data(db);
+    ParticipantSelection select(data, form, op, ini);
+    select.show();
+    QApplication::setActiveWindow(&select);
+    // Whatever opens the result entry shows it modally: close it at once and count.
+    int opened = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (form.isVisible()) {
+            ++opened;
+            form.close();
+        }
+    });
+    closer.start(5);
+
+    // Tab leaves the category list and reaches the search fields and the buttons.
+    select.categoryGrid()->setFocus();
+    QSet<QString> reached;
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget()->objectName();
+    }
+    for (const char *name : {"DBGridPerson", "EditSearchKat", "EditSearchStart", "ButtonOk"})
+        EXPECT_TRUE(reached.contains(QLatin1String(name))) << name;
+    EXPECT_EQ(select.categoryGrid()->currentIndex().column(), 0);
+
+    // A participant found by category and number opens with Enter in the search field.
+    QLineEdit *kat = select.field(QStringLiteral("EditSearchKat"));
+    QLineEdit *start = select.field(QStringLiteral("EditSearchStart"));
+    kat->setFocus();
+    QTest::keyClicks(kat, QStringLiteral("12"));
+    start->setFocus();
+    QTest::keyClicks(start, QStringLiteral("7"));
+    QTest::keyClick(start, Qt::Key_Return);
+    QTRY_COMPARE(opened, 1);
+    EXPECT_EQ(select.currentStartNr(), 7);
+
+    // A category typed alone (the old number goes with the old category) opens that category, no participant.
+    kat->setFocus();
+    kat->selectAll();
+    QTest::keyClicks(kat, QStringLiteral("13"));
+    EXPECT_TRUE(start->text().isEmpty());
+    QTest::keyClick(kat, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(select.currentCategory(), 13);
+    EXPECT_TRUE(op.messages.isEmpty());
+
+    // Enter anywhere else is OK, whichever button was pressed last.
+    QTest::mouseClick(select.button(QStringLiteral("ButtonInfo")), Qt::LeftButton);
+    op.messages.clear();
+    EXPECT_TRUE(select.button(QStringLiteral("ButtonOk"))->isDefault());
+    EXPECT_FALSE(select.button(QStringLiteral("ButtonSearch"))->autoDefault());
+    select.personGrid()->setFocus();
+    QTest::keyClick(select.personGrid(), Qt::Key_Return);
+    QTRY_COMPARE(opened, 2);
+
+    // Ctrl+Tab switches the tabs from any control.
+    QApplication::setActiveWindow(&select);
+    kat->setFocus();
+    QTest::keyClick(kat, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(select.tabs()->currentIndex(), 1);
+    QLineEdit *title = select.field(QStringLiteral("LabeledEdit1"));
+    title->setFocus();
+    QTest::keyClick(title, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(select.tabs()->currentIndex(), 0);
 }
 
 TEST_F(ResultEntryWindowTest, ArrowKeysLeaveAnOpenCellAfterItsTextIsTaken)
