@@ -264,6 +264,9 @@ QLayout *ResultEntryWindow::buildPersonFields()
     m_lastTotal->setObjectName(QStringLiteral("LetztesTotal"));
     m_lastTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_lastTotal->setToolTip(QStringLiteral("Zuletzt gespeichertes Total übernehmen"));
+    // A long total never pushes the display out of the fixed-width window.
+    m_lastTotal->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_lastTotal->setMinimumWidth(m_lastTotal->fontMetrics().horizontalAdvance(QStringLiteral("-99999.999")) + 6);
     auto *totalRow = new QHBoxLayout;
     totalRow->addWidget(m_total);
     totalRow->addWidget(m_takeLast);
@@ -391,6 +394,7 @@ void ResultEntryWindow::load()
     m_grid->setRowCount(std::max<int>(1, int(m_entry.rows().size())));
     for (int i = 0; i < m_entry.rows().size(); ++i)
         showRow(i);
+    fitColumns();
     const capture::PersonFields &p = m_entry.person();
     m_name->setText(p.name);
     m_vorname->setText(p.vorname);
@@ -415,6 +419,23 @@ void ResultEntryWindow::load()
     m_save->setEnabled(false);
     m_unsaved = false;
     m_filling = false;
+}
+
+int ResultEntryWindow::neededWidth(int column) const
+{
+    // QTableView keeps its own version protected; the view's public one dispatches to it.
+    const QAbstractItemView *view = m_grid;
+    return std::max(m_grid->horizontalHeader()->sectionSizeHint(column), view->sizeHintForColumn(column));
+}
+
+void ResultEntryWindow::fitColumns()
+{
+    // Captions and texts are read whole: a column is at least as wide as they
+    // need. "Formel" is no wider than its formulas, so that the space goes to
+    // the columns the operator works in.
+    for (int c = Disziplin; c < ColumnCount; ++c)
+        m_grid->setColumnWidth(c, std::max(m_grid->columnWidth(c), neededWidth(c)));
+    m_grid->setColumnWidth(Formel, neededWidth(Formel));
 }
 
 void ResultEntryWindow::cellEdited(int row, int column)

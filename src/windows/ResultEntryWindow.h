@@ -66,6 +66,8 @@ private:
     void takeLastTotal();
     void load();
     void showRow(int row);
+    int neededWidth(int column) const;
+    void fitColumns();
     void clearTotal();
     void cellEdited(int row, int column);
     void handleKey(int key, Qt::KeyboardModifiers modifiers);

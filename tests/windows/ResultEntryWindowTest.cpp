@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -209,6 +210,27 @@ TEST_F(ResultEntryWindowTest, SelectionSearchAndStatusCount)
 
     select.showStatusCount();
     EXPECT_EQ(op.messages.last(), QStringLiteral("Information: 12 LA Aktive\r\n\r\nUnbearbeitet: 2\r\nBearbeitet: 1"));
+}
+
+TEST_F(ResultEntryWindowTest, ColumnsShowTheirTextsWhole)
+{
+    ini.writeInt(QStringLiteral("Windows"), QStringLiteral("FlexResultInFormCol5"), 20);  // "Zusatzwert" too narrow
+    db.exec(QStringLiteral("UPDATE LEISTUNG SET DISZIPLIN = 'Weitsprung aus dem Stand' WHERE DISZ_ID = 2"));
+    ResultEntryWindow window(db, op, ini, parser);
+    window.prepare(12, 7, 0, false);
+    window.show();
+    QTableWidget *grid = window.grid();
+    const QAbstractItemView *view = grid;
+    const auto needed = [&](int c) {
+        return std::max(grid->horizontalHeader()->sectionSizeHint(c), view->sizeHintForColumn(c));
+    };
+    EXPECT_EQ(grid->columnWidth(ResultEntryWindow::Formel), needed(ResultEntryWindow::Formel));
+    EXPECT_LT(grid->columnWidth(ResultEntryWindow::Formel), 154);
+    for (int c : {ResultEntryWindow::Disziplin, ResultEntryWindow::Zusatzwert, ResultEntryWindow::Punkte})
+        EXPECT_GE(grid->columnWidth(c), needed(c)) << c;
+    // The last total stays inside the window.
+    const auto *last = window.findChild<QLabel *>(QStringLiteral("LetztesTotal"));
+    EXPECT_LE(last->mapTo(&window, QPoint(last->width(), 0)).x(), window.width());
 }
 
 TEST_F(ResultEntryWindowTest, SelectionByKeyboard)
