@@ -16,14 +16,21 @@ QList<int> fitProportional(const QList<int> &widths, int usable)
     return fitted;
 }
 
-QList<int> fitLastColumn(const QList<int> &widths, int usable, int &narrowestLast)
+QList<int> fitSpareTo(const QList<int> &contentWidths, int usable, const QList<int> &growing)
 {
-    if (widths.isEmpty())
-        return widths;
-    QList<int> fitted = widths;
-    const int sum = std::accumulate(widths.begin(), widths.end(), 0);
-    narrowestLast = std::min(narrowestLast, widths.last());
-    fitted.last() = std::max({widths.last() + usable - sum, narrowestLast, 10});
+    QList<int> fitted = contentWidths;
+    const int spare = usable - std::accumulate(contentWidths.begin(), contentWidths.end(), 0);
+    QList<int> targets;
+    for (const int i : growing) {
+        if (i >= 0 && i < fitted.size())
+            targets << i;
+    }
+    if (spare <= 0 || targets.isEmpty())
+        return fitted;
+    const int share = spare / int(targets.size());
+    const int rest = spare % int(targets.size());
+    for (int t = 0; t < targets.size(); ++t)
+        fitted[targets.at(t)] += share + (t < rest ? 1 : 0);
     return fitted;
 }
 

@@ -9,10 +9,9 @@ namespace rq::columns {
 // rounded, and never below 10.
 QList<int> fitProportional(const QList<int> &widths, int usable);
 
-// The other columns stay; the last gets the rest (last + usable − sum), but
-// never less than `narrowestLast` (the narrowest it had at any fitting, at
-// first its design width) nor 10. `narrowestLast` is lowered to the last
-// column's width before fitting when that is narrower.
-QList<int> fitLastColumn(const QList<int> &widths, int usable, int &narrowestLast);
+// Every column keeps the width its contents ask for; the width left over (usable
+// − sum, when positive) goes to the columns at the indexes `growing` in equal
+// parts, the first ones taking the pixels that do not divide.
+QList<int> fitSpareTo(const QList<int> &contentWidths, int usable, const QList<int> &growing);
 
 }  // namespace rq::columns

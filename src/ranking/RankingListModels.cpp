@@ -240,7 +240,9 @@ bool RankingListModels::createList(const QString &katText, const QString &klasse
     bool ok = kat && klasse;
     if (ok) {
         try {
-            m_db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR) VALUES (?, ?)"), {*kat, *klasse});
+            // "EINZEL" is proposed, so that a new list prints at once; the operator changes it on "Erfassen".
+            m_db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, LAYOUT) VALUES (?, ?, 'EINZEL')"),
+                      {*kat, *klasse});
         } catch (const EngineError &) {
             ok = false;
         }

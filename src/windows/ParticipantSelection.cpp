@@ -226,6 +226,9 @@ QWidget *ParticipantSelection::buildConversionTab()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
+    m_convertLine = new QLabel(page);
+    m_convertLine->setObjectName(QStringLiteral("ConvertLine"));
+    layout->addWidget(m_convertLine);
     m_ordered = listView(m_data.ordered(), page);
     m_ordered->setObjectName(QStringLiteral("DBGridOrder"));
     layout->addWidget(m_ordered, 1);
@@ -433,6 +436,13 @@ void ParticipantSelection::personChanged()
 void ParticipantSelection::tabChanged(int index)
 {
     if (index == ConversionTab) {
+        // Which category "Zu Rangliste konvertieren" turns into its list of class 0.
+        const int row = m_categories->currentIndex().row();
+        m_convertLine->setText(
+            row < 0 ? QString()
+                    : QStringLiteral("Kategorie %1: %2")
+                          .arg(currentCategory())
+                          .arg(m_data.categories()->record(row).value(QStringLiteral("KAT_STR")).toString()));
         m_data.refreshOrdered(currentCategory());
         showColumns(m_ordered, {{"RANG", "Rang"},
                                 {"AUSZEICHNUNG_ID", "Ausz."},

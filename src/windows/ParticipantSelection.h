@@ -101,6 +101,7 @@ private:
     QLabel *m_name = nullptr;
     QLabel *m_verein = nullptr;
     QLineEdit *m_searchKat = nullptr;
+    QLabel *m_convertLine = nullptr;
     QLineEdit *m_searchStart = nullptr;
     QPushButton *m_search = nullptr;
     QButtonGroup *m_format = nullptr;

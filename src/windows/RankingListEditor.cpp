@@ -37,6 +37,7 @@
 #include <QSqlError>
 #include <QSqlQueryModel>
 #include <QSqlRecord>
+#include <QSqlTableModel>
 #include <QStyle>
 #include <QTableView>
 #include <QTabWidget>
@@ -158,7 +159,8 @@ RankingListEditor::RankingListEditor(ranking::RankingListModels &models, Operato
     connectOutputCommands();
 
     loadSettings();
-    GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).restore(this);
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);  // the editor may fill the screen
+    GeometryKeeper(m_ini, kWindowName, GeometryKeys::All).restore(this);
 }
 
 RankingListEditor::~RankingListEditor()
@@ -320,7 +322,33 @@ QWidget *RankingListEditor::buildEditingTab()
     for (int i = 0; i < 4; ++i)
         splitter->setStretchFactor(i, i == 0 ? 0 : 1);
     splitter->setSizes({70, 200, 120, 160});
-    return splitter;
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_listLines[0] = listLine(page);
+    layout->addWidget(m_listLines[0]);
+    layout->addWidget(splitter, 1);
+    return page;
+}
+
+QLabel *RankingListEditor::listLine(QWidget *page)
+{
+    auto *line = new QLabel(page);
+    line->setObjectName(QStringLiteral("ListLine"));
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return line;
+}
+
+void RankingListEditor::showListLines()
+{
+    const auto list = m_models.selectedList();
+    const QString text = list ? QStringLiteral("Rangliste %1-%2: %3")
+                                    .arg(list->key().kat)
+                                    .arg(list->key().klasse)
+                                    .arg(list->captionLine())
+                              : QString();
+    for (QLabel *line : m_listLines)
+        line->setText(text);
 }
 
 void RankingListEditor::setUpEditingGrid(Level level, QTableView *view)
@@ -406,11 +434,10 @@ void RankingListEditor::setUpEditingGrid(Level level, QTableView *view)
                            {"PUNKTE", "Punkte"}});
         break;
     }
-    if (level == Level::Title || level == Level::Position)
-        view->resizeColumnsToContents();  // every caption readable; the last column takes the rest
-    connect(model, &QAbstractItemModel::modelReset, view, [view] {
+    connect(model, &QAbstractItemModel::modelReset, view, [this, view] {
         if (view->model()->rowCount() > 0 && !view->currentIndex().isValid())
             view->setCurrentIndex(view->model()->index(0, view->horizontalHeader()->logicalIndex(0)));
+        QTimer::singleShot(0, view, [this, view] { fitColumns(view); });
     });
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this, level](const QModelIndex &current, const QModelIndex &previous) {
@@ -429,6 +456,8 @@ QWidget *RankingListEditor::buildRankingTab()
     groups->addWidget(buildAwardsGroup(page));
     layout->addLayout(groups);
 
+    m_listLines[1] = listLine(page);
+    layout->insertWidget(0, m_listLines[1]);
     m_caption = new QLabel(page);
     m_caption->setAlignment(Qt::AlignCenter);
     QFont bold = m_caption->font();
@@ -812,7 +841,14 @@ void RankingListEditor::refreshLinks(Level level)
 void RankingListEditor::navigate(Navigation how)
 {
     QTableView *view = m_activeGrid;
-    if (!view || view->model()->rowCount() == 0)
+    if (!view)
+        return;
+    // The models read rows in portions; the last position is that of the whole list.
+    if (how == Navigation::Last) {
+        while (view->model()->canFetchMore(QModelIndex()))
+            view->model()->fetchMore(QModelIndex());
+    }
+    if (view->model()->rowCount() == 0)
         return;
     const int last = view->model()->rowCount() - 1;
     const int row = view->currentIndex().row();
@@ -906,21 +942,33 @@ void RankingListEditor::cancelRow()
 
 void RankingListEditor::fitColumns(QTableView *view)
 {
-    // The title and position grids keep their columns and give the last the rest.
-    if (view != grid(Level::Title) && view != grid(Level::Position)) {
+    // The title and position grids show each column as wide as its caption and
+    // the texts in sight ask for, and give the width left over to the names and
+    // clubs (categories in the title grid), where long texts are.
+    const bool titles = view == grid(Level::Title);
+    if (!titles && view != grid(Level::Position)) {
         fitColumnsProportionally(view);
         return;
     }
     const QList<int> columns = visibleLogicalColumns(view);
-    if (columns.isEmpty())
+    const auto *model = qobject_cast<const QSqlTableModel *>(view->model());
+    if (columns.isEmpty() || !model)
         return;
+    static const QStringList growingTitles = {QStringLiteral("SPARTE_D"), QStringLiteral("KATEGORIE_D")};
+    static const QStringList growingPositions = {QStringLiteral("NAME1"), QStringLiteral("NAME2"),
+                                                 QStringLiteral("VEREIN")};
+    const QStringList &growingFields = titles ? growingTitles : growingPositions;
+    constexpr int kWidestContent = 250;  // pixels: one long text does not push the rest out of sight
+    const QAbstractItemView *itemView = view;  // QTableView keeps its size hint protected
     QList<int> widths;
-    for (const int c : columns)
-        widths << view->columnWidth(c);
-    auto it = m_narrowestLast.find(view);
-    if (it == m_narrowestLast.end())
-        it = m_narrowestLast.insert(view, widths.last());
-    const QList<int> fitted = columns::fitLastColumn(widths, view->viewport()->width() - 2, *it);
+    QList<int> growing;
+    for (const int c : columns) {
+        widths << std::min(kWidestContent,
+                           std::max(view->horizontalHeader()->sectionSizeHint(c), itemView->sizeHintForColumn(c)));
+        if (growingFields.contains(model->record().fieldName(c)))
+            growing << int(widths.size() - 1);
+    }
+    const QList<int> fitted = columns::fitSpareTo(widths, view->viewport()->width() - 2, growing);
     for (int i = 0; i < columns.size(); ++i)
         view->setColumnWidth(columns.at(i), fitted.at(i));
 }
@@ -933,6 +981,8 @@ void RankingListEditor::tabChanged(int index)
         if (m_previousTab == Erfassen && index != Erfassen)
             m_models.closeEditing(true);
         m_previousTab = index;
+        if (index != Auswahl)
+            showListLines();
         if (index == Erfassen) {
             m_models.openEditing();
         } else if (index == Rangieren) {
@@ -983,6 +1033,11 @@ bool RankingListEditor::eventFilter(QObject *watched, QEvent *event)
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier && editingGrid) {
             m_activeGrid = view;
             runGuarded(m_op, [this] { deleteRow(true); });
+            return true;
+        }
+        if (key->key() == Qt::Key_End && key->modifiers() == Qt::ControlModifier) {
+            m_activeGrid = view;
+            navigate(Navigation::Last);
             return true;
         }
     }
@@ -1063,7 +1118,7 @@ void RankingListEditor::storeSettings()
     for (QCheckBox *box : {m_rePrint, m_preview, m_shortDetail, m_singleLine, m_spacer, m_age})
         m_ini.writeInt(kOptions, box->objectName(), box->isChecked() ? 1 : 0);
     m_ini.writeString(kOptions, key::PdfPath, m_pdfPath);
-    GeometryKeeper(m_ini, kWindowName, GeometryKeys::PositionAndSize).store(this);
+    GeometryKeeper(m_ini, kWindowName, GeometryKeys::All).store(this);
 }
 
 }  // namespace rq::windows

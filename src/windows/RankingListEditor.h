@@ -79,6 +79,8 @@ private:
     QLayout *buildOutputOptions(QWidget *page);
     QTableView *buildListGrid(QWidget *page);
     QWidget *buildEditingTab();
+    QLabel *listLine(QWidget *page);
+    void showListLines();
     QWidget *buildRankingTab();
     QWidget *buildTotalsGroup(QWidget *page);
     QWidget *buildRankingGroup(QWidget *page);
@@ -126,6 +128,7 @@ private:
     QTableView *m_orderGrid = nullptr;
     QTableView *m_activeGrid = nullptr;
     QLabel *m_caption = nullptr;
+    QLabel *m_listLines[2] = {nullptr, nullptr};  // which list "Erfassen" and "Rangieren" work on
     QProgressBar *m_progress = nullptr;
     QHash<QString, QPushButton *> m_buttons;  // by object name
     QPushButton *m_print = nullptr;
@@ -145,7 +148,6 @@ private:
     QButtonGroup *m_format = nullptr;
     QButtonGroup *m_modus = nullptr;
     QButtonGroup *m_ascDesc = nullptr;
-    QHash<QTableView *, int> m_narrowestLast;
 };
 
 }  // namespace rq::windows

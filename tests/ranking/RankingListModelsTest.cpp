@@ -130,6 +130,9 @@ TEST_F(RankingListModelsTest, NewListsAndCategorySearch)
 {
     EXPECT_TRUE(module->createList(QStringLiteral("12"), QStringLiteral("1")));
     EXPECT_EQ(module->currentKey(), (ListKey{12, 1}));
+    // A new list is proposed as an individual list, so that it prints at once.
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT LAYOUT FROM RANGLISTE WHERE KAT_NR = 12 AND KLASSE_NR = 1")).toString(),
+              QStringLiteral("EINZEL"));
     EXPECT_FALSE(module->createList(QStringLiteral("12"), QStringLiteral("0")));
     EXPECT_FALSE(module->createList(QStringLiteral("12a"), QStringLiteral("0")));
     EXPECT_EQ(op.messages,
@@ -161,13 +164,24 @@ TEST_F(RankingListModelsTest, OrderedListAndCaption)
     EXPECT_EQ(module->selectedList()->captionLine(), QStringLiteral("Kategorie 12 - Turnen Aktive"));
 }
 
-TEST(ColumnFit, ProportionalAndLastColumn)
+TEST(ColumnFit, ProportionalAndSpareToTheGrowingColumns)
 {
     EXPECT_EQ(columns::fitProportional({100, 50, 50}, 400), QList<int>({200, 100, 100}));
     EXPECT_EQ(columns::fitProportional({100, 4}, 52), QList<int>({50, 10}));
     EXPECT_EQ(columns::fitProportional({0, 0}, 100), QList<int>({10, 10}));
-    int narrowest = 80;
-    EXPECT_EQ(columns::fitLastColumn({100, 80}, 300, narrowest), QList<int>({100, 200}));
-    EXPECT_EQ(columns::fitLastColumn({100, 200}, 150, narrowest), QList<int>({100, 80}));
-    EXPECT_EQ(narrowest, 80);
+    const struct
+    {
+        QList<int> widths;
+        int usable;
+        QList<int> growing;
+        QList<int> fitted;
+    } cases[] = {
+        {{40, 100, 60, 100}, 400, {1, 3}, {40, 150, 60, 150}},  // the spare in equal parts
+        {{40, 100, 60, 100}, 301, {1, 3}, {40, 101, 60, 100}},  // a pixel that does not divide goes to the first
+        {{40, 100, 60, 100}, 250, {1, 3}, {40, 100, 60, 100}},  // too narrow: contents stay whole
+        {{40, 100}, 300, {}, {40, 100}},  // nothing grows
+        {{40, 100}, 300, {5}, {40, 100}},  // an index beyond the columns
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(columns::fitSpareTo(c.widths, c.usable, c.growing), c.fitted) << c.usable;
 }

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -360,4 +361,48 @@ TEST_F(RankingListEditorTest, ExportButtonWritesAReleaseOnClickAndADevelopmentCo
         EXPECT_TRUE(list.at(1).contains(QStringLiteral("\t'0'\t")));
     }
     EXPECT_TRUE(op.messages.isEmpty()) << op.messages.join(u'\n').toStdString();
+}
+
+TEST_F(RankingListEditorTest, TheTabsNameTheirListAndLetzterReachesTheEndOfALongOne)
+{
+    db.exec(QStringLiteral("UPDATE RANGLISTE SET SPARTE_D = 'Turnen', KATEGORIE_D = 'Aktive'"));
+    db.exec(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 4 UNION ALL SELECT i + 1 FROM n WHERE i < 1500) "
+                       "INSERT INTO RANGPOS (KAT_NR, KLASSE_NR, RANGPOS_NR, NAME1) SELECT 5, 0, i, 'N' || i FROM n"));
+    for (const auto tab : {RankingListEditor::Erfassen, RankingListEditor::Rangieren}) {
+        form->tabs()->setCurrentIndex(tab);
+        const auto lines = form->tabs()->currentWidget()->findChildren<QLabel *>(QStringLiteral("ListLine"));
+        ASSERT_EQ(lines.size(), 1) << tab;
+        EXPECT_EQ(lines.first()->text(), QStringLiteral("Rangliste 5-0: Kategorie 5 - Turnen Aktive")) << tab;
+    }
+
+    // More positions than the grid reads at once: "Letzter" and Ctrl+End go to the last of them.
+    form->tabs()->setCurrentIndex(RankingListEditor::Erfassen);
+    select(Level::Position, 0);
+    QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("NavLast")), Qt::LeftButton);
+    QTableView *positions = form->grid(Level::Position);
+    const auto numberAt = [&](const QModelIndex &index) {
+        auto *model = static_cast<LinkedTableModel *>(positions->model());
+        return model->record(index.row()).value(QStringLiteral("RANGPOS_NR")).toInt();
+    };
+    EXPECT_EQ(numberAt(positions->currentIndex()), 1500);
+    select(Level::Position, 0);
+    QTest::keyClick(positions, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(numberAt(positions->currentIndex()), 1500);
+
+    // The spare width goes to names and clubs, not to the last column.
+    form->resize(1200, 700);
+    QCoreApplication::processEvents();
+    auto *model = static_cast<LinkedTableModel *>(positions->model());
+    EXPECT_GT(positions->columnWidth(model->fieldIndex(QStringLiteral("NAME1"))),
+              positions->columnWidth(model->fieldIndex(QStringLiteral("BEMERKUNGEN"))));
+}
+
+TEST_F(RankingListEditorTest, AMaximisedEditorOpensMaximisedAgain)
+{
+    form->showMaximized();
+    form.reset();
+    EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("KonfigInFormWindowState"), 0), 1);
+    form = std::make_unique<RankingListEditor>(*module, op, ini, temp.dir.path() + u'/');
+    EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
 }

@@ -297,6 +297,9 @@ TEST_F(ResultEntryWindowTest, SelectionByKeyboard)
     kat->setFocus();
     QTest::keyClick(kat, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(select.tabs()->currentIndex(), 1);
+    // The conversion tab says which category it turns into a list.
+    EXPECT_EQ(select.findChild<QLabel *>(QStringLiteral("ConvertLine"))->text(),
+              QStringLiteral("Kategorie 13: LA Aktive"));
     QLineEdit *title = select.field(QStringLiteral("LabeledEdit1"));
     title->setFocus();
     QTest::keyClick(title, Qt::Key_Tab, Qt::ControlModifier);
