@@ -5,6 +5,7 @@
 #include "common/Operator.h"
 #include "widgets/ReportPrinter.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
@@ -16,10 +17,11 @@
 
 namespace rq::windows {
 
-PreviewWindow::PreviewWindow(reports::ReportDocument document, Operator &op, QWidget *parent)
+PreviewWindow::PreviewWindow(reports::ReportDocument document, Operator &op, QWidget *parent, QString saveDirectory)
     : QDialog(parent)
     , m_document(std::move(document))
     , m_op(op)
+    , m_saveDirectory(std::move(saveDirectory))
 {
     setWindowTitle(QStringLiteral("Druckvorschau - ") + m_document.title);
     resize(900, 700);
@@ -34,6 +36,7 @@ QLayout *PreviewWindow::buildButtonBar()
     auto *bar = new QHBoxLayout;
     const auto button = [&](const QString &caption, const std::function<void()> &action) {
         auto *b = new QPushButton(caption, this);
+        b->setObjectName(caption);
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, action] { runGuarded(m_op, action); });
         bar->addWidget(b);
@@ -81,6 +84,10 @@ void PreviewWindow::askAndSave()
                                     "HTML-Datei (*.html)|*.html");
     request.fileName = m_document.title + QStringLiteral(".pdf");
     request.promptOverwrite = true;
+    if (!m_saveDirectory.isEmpty()) {
+        QDir().mkpath(m_saveDirectory);
+        request.initialDirectory = m_saveDirectory;
+    }
     if (const auto path = m_op.chooseSaveFile(request))
         saveAs(*path);
 }

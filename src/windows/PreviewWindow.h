@@ -20,7 +20,9 @@ class PreviewWindow : public QDialog
     Q_OBJECT
 
 public:
-    PreviewWindow(reports::ReportDocument document, Operator &op, QWidget *parent = nullptr);
+    // "Speichern" proposes `saveDirectory` (the PDF directory) when given.
+    PreviewWindow(reports::ReportDocument document, Operator &op, QWidget *parent = nullptr,
+                  QString saveDirectory = QString());
 
     int page() const { return m_page; }
     void showPage(int page);
@@ -40,6 +42,7 @@ private:
 
     reports::ReportDocument m_document;
     Operator &m_op;
+    QString m_saveDirectory;
     int m_page = 0;
     double m_zoom = 1.0;
     QLabel *m_view = nullptr;

@@ -115,8 +115,13 @@ QueryEditorWindow::QueryEditorWindow(db::Database &db, Operator &op, IniFile &in
     layout->addWidget(splitter);
     connectCommands();
 
-    m_editor->setFocus();
     GeometryKeeper(m_ini, kWindowName, GeometryKeys::All).restore(this);
+}
+
+void QueryEditorWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_editor->setFocus();
 }
 
 QWidget *QueryEditorWindow::buildNameLists()

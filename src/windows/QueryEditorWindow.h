@@ -43,6 +43,10 @@ public:
     void runStatements();
     void copyResult();
 
+protected:
+    // Every opening starts with the focus in the statement editor.
+    void showEvent(QShowEvent *event) override;
+
 private:
     QWidget *buildNameLists();
     QWidget *buildStatementPanel();

@@ -709,7 +709,7 @@ void RankingListEditor::print()
         if (!document)
             return;
         if (preview())
-            PreviewWindow(*document, m_op, this).exec();
+            PreviewWindow(*document, m_op, this, m_pdfPath).exec();
         else
             printOnDefaultPrinter(*document, m_op.progress(QStringLiteral("Rangliste wird gedruckt …")).get());
     });
@@ -734,7 +734,7 @@ void RankingListEditor::printTemplate()
         showProgress(0, 0);
         if (!document)
             return;
-        PreviewWindow(*document, m_op, this).exec();
+        PreviewWindow(*document, m_op, this, m_pdfPath).exec();
         // The file is written whenever the preview closes.
         reports::writePdf(*document, reports::ReportDispatch::templateFile(m_pdfPath, list.key()));
     });

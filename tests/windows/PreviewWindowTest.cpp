@@ -5,6 +5,10 @@
 #include "support/TestSupport.h"
 #include "windows/PreviewWindow.h"
 
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace rq;
@@ -59,4 +63,12 @@ TEST_F(PreviewWindowTest, SavesEveryFormatAndStaysOnItsPages)
         EXPECT_TRUE(test::readBytes(path).startsWith(f.starts)) << f.name;
     }
     EXPECT_TRUE(test::readBytes(temp.dir.filePath(QStringLiteral("l.csv"))).contains("1.,M\xFCller Hans,10"));
+
+    // "Speichern" opens in the PDF directory, made when missing.
+    const QString pdfDirectory = temp.dir.filePath(QStringLiteral("PDF-Temp"));
+    PreviewWindow inPdfDirectory(*document, op, nullptr, pdfDirectory);
+    op.answerFile(std::nullopt);
+    QTest::mouseClick(inPdfDirectory.findChild<QPushButton *>(QStringLiteral("Speichern")), Qt::LeftButton);
+    EXPECT_EQ(op.lastDialog.initialDirectory, pdfDirectory);
+    EXPECT_TRUE(QFileInfo(pdfDirectory).isDir());
 }

@@ -47,6 +47,17 @@ protected:
     std::unique_ptr<QueryEditorWindow> window;
 };
 
+TEST_F(QueryEditorWindowTest, EveryOpeningStartsInTheEditor)
+{
+    for (int opening = 0; opening < 2; ++opening) {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        EXPECT_EQ(QApplication::focusWidget(), window->editor()) << opening;
+        window->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->setFocus();  // the last opening ended elsewhere
+        window->hide();
+    }
+}
+
 TEST_F(QueryEditorWindowTest, SecondStatementsRowsAreShown)
 {
     run(QStringLiteral("select * from RANGLISTE; select * from RANGPOS"));
