@@ -28,7 +28,12 @@ AppPaths AppPaths::forProgramDirectory(const QString &programDirectory)
     const QString configBase = withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
                                QStringLiteral("Ranquill/");
     const QFileInfo program(programDirectory);
-    if (program.isDir() && program.isWritable()) {
+    // An installed program (its desktop entry lies in the prefix's share
+    // folder) keeps its data in the user's folders, also when root could write
+    // beside it; a build or an unpacked copy keeps them beside itself.
+    const bool installed =
+        QFileInfo::exists(programDirectory + QStringLiteral("/../share/applications/ranquill.desktop"));
+    if (!installed && program.isDir() && program.isWritable()) {
         paths.settingsFile = withSlash(programDirectory) + QStringLiteral("Ranquill.ini");
         paths.baseDirectory = withSlash(programDirectory);
     } else {

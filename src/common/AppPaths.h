@@ -15,7 +15,9 @@ struct AppPaths
 
     // The paths for the running executable.
     static AppPaths detect();
-    // The paths when the program lives in `programDirectory`.
+    // The paths when the program lives in `programDirectory`: beside it when that
+    // is writable and the program is not installed (no
+    // ../share/applications/ranquill.desktop), else in the XDG folders.
     static AppPaths forProgramDirectory(const QString &programDirectory);
 
     QString defaultDataDirectory() const { return baseDirectory + QStringLiteral("Daten/"); }
