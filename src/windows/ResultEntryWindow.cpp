@@ -2,6 +2,7 @@
 
 #include "capture/ParticipantData.h"
 #include "capture/Units.h"
+#include "common/ColumnFit.h"
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QToolButton>
@@ -267,6 +269,7 @@ QLayout *ResultEntryWindow::buildPersonFields()
     // A long total never pushes the display out of the fixed-width window.
     m_lastTotal->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_lastTotal->setMinimumWidth(m_lastTotal->fontMetrics().horizontalAdvance(QStringLiteral("-99999.999")) + 6);
+    m_total->setMinimumWidth(m_lastTotal->minimumWidth());
     auto *totalRow = new QHBoxLayout;
     totalRow->addWidget(m_total);
     totalRow->addWidget(m_takeLast);
@@ -436,6 +439,13 @@ void ResultEntryWindow::fitColumns()
     for (int c = Disziplin; c < ColumnCount; ++c)
         m_grid->setColumnWidth(c, std::max(m_grid->columnWidth(c), neededWidth(c)));
     m_grid->setColumnWidth(Formel, neededWidth(Formel));
+    // Width left over goes to the discipline names.
+    QList<int> widths;
+    for (int c = 0; c < ColumnCount; ++c)
+        widths << m_grid->columnWidth(c);
+    const int usable = width() - 2 * m_grid->frameWidth() - 2 * layout()->contentsMargins().left() -
+                       m_grid->verticalScrollBar()->sizeHint().width();
+    m_grid->setColumnWidth(Disziplin, columns::fitSpareTo(widths, usable, {Disziplin}).at(Disziplin));
 }
 
 void ResultEntryWindow::cellEdited(int row, int column)
