@@ -44,15 +44,22 @@ private:
     QTimer m_timer;
 };
 
+// A program whose directory, settings and alias all lie in `dir`.
+AppPaths pathsIn(const QTemporaryDir &dir)
+{
+    AppPaths paths;
+    paths.baseDirectory = dir.path() + u'/';
+    paths.settingsFile = dir.filePath(QStringLiteral("Ranquill.ini"));
+    paths.aliasFile = dir.filePath(QStringLiteral("config/RANBASE.cfg"));
+    return paths;
+}
+
 }  // namespace
 
 TEST(ApplicationTest, WithoutADatabaseTheDataCommandsSayWhy)
 {
     QTemporaryDir dir;
-    AppPaths paths;
-    paths.baseDirectory = dir.path() + u'/';
-    paths.settingsFile = dir.filePath(QStringLiteral("Ranquill.ini"));
-    paths.aliasFile = dir.filePath(QStringLiteral("config/RANBASE.cfg"));
+    const AppPaths paths = pathsIn(dir);
     test::writeBytes(dir.filePath(QStringLiteral("Daten")), "a file where the data directory belongs");
     IniFile ini(paths.settingsFile);
     const QString why = QStringLiteral("Verzeichnis %1Daten/ kann nicht erstellt werden.").arg(paths.baseDirectory);
@@ -70,10 +77,7 @@ TEST(ApplicationTest, WithoutADatabaseTheDataCommandsSayWhy)
 TEST(ApplicationTest, ADatabaseAnotherCopyUsesIsNotOpened)
 {
     QTemporaryDir dir;
-    AppPaths paths;
-    paths.baseDirectory = dir.path() + u'/';
-    paths.settingsFile = dir.filePath(QStringLiteral("Ranquill.ini"));
-    paths.aliasFile = dir.filePath(QStringLiteral("config/RANBASE.cfg"));
+    const AppPaths paths = pathsIn(dir);
     IniFile ini(paths.settingsFile);
     const QString data = paths.baseDirectory + QStringLiteral("Daten/");
     ASSERT_TRUE(QDir().mkpath(data));
@@ -92,10 +96,7 @@ TEST(ApplicationTest, ADatabaseAnotherCopyUsesIsNotOpened)
 TEST(ApplicationTest, TheRestoreOfferOnANewDatabaseComesOverTheWindowThatSaysWhy)
 {
     QTemporaryDir dir;
-    AppPaths paths;
-    paths.baseDirectory = dir.path() + u'/';
-    paths.settingsFile = dir.filePath(QStringLiteral("Ranquill.ini"));
-    paths.aliasFile = dir.filePath(QStringLiteral("config/RANBASE.cfg"));
+    const AppPaths paths = pathsIn(dir);
     IniFile ini(paths.settingsFile);
 
     // The first start creates the tables and offers the restore with the open dialog.
