@@ -91,8 +91,11 @@ TEST(RankingRules, SameRanksFillFromAbove)
     };
     for (const auto &c : cases) {
         QList<Position> list;
-        for (const QString &r : c.ranks)
-            list.append(Position{0, r});
+        for (const QString &r : c.ranks) {
+            Position p;
+            p.rank = r;
+            list.append(p);
+        }
         QStringList filled;
         for (const auto &f : sameRanks(list))
             filled << f.value_or(QStringLiteral("="));
@@ -121,7 +124,8 @@ TEST(RankingRules, AwardLimitsAndRows)
     for (const auto &c : cases) {
         QList<Position> list;
         for (const QString &r : c.ranks) {
-            Position p{0, r};
+            Position p;
+            p.rank = r;
             if (!r.isEmpty())
                 p.rankValue = r.toLongLong();
             list.append(p);
