@@ -9,6 +9,7 @@
 #include "common/Errors.h"
 #include "common/IniFile.h"
 #include "common/Operator.h"
+#include "common/SafeFile.h"
 #include "db/Database.h"
 #include "db/DatabaseSetup.h"
 #include "db/Snapshots.h"
@@ -66,12 +67,19 @@ struct Options
 };
 
 // Deterministic event: names with umlauts, one refused line per 1000 participants.
-QStringList syntheticV2e(const Options &o, int *refused)
+// Written line by line into `path`, so that the benchmark's own memory stays flat;
+// returns the number of lines.
+qint64 syntheticV2e(const Options &o, const QString &path, int *refused)
 {
     static const char *surnames[] = {"Müller", "Meier", "Schnyder", "Brändli", "Zürcher", "Käser", "Roth", "Weiß"};
     static const char *firstNames[] = {"Hans", "Jürg", "Anna", "Chloé", "René", "Ursula", "Beat", "Zoë"};
     static const char *units[] = {"Punkte", "cm", "Meter", "Sekunden", "Minuten", "Anzahl"};
-    QStringList lines;
+    rq::files::OutputFile file(path);
+    qint64 lines = 0;
+    const auto add = [&](const QString &line) {
+        file.write(rq::cp1252::encode(line) + "\r\n");
+        ++lines;
+    };
     *refused = 0;
     const int perCategory = (o.participants + o.categories - 1) / o.categories;
     for (int p = 0; p < o.participants; ++p) {
@@ -81,28 +89,28 @@ QStringList syntheticV2e(const Options &o, int *refused)
         const QString first = QString::fromUtf8(firstNames[(p / 8) % 8]);
         const bool bad = p % 1000 == 999;
         *refused += bad ? 1 : 0;
-        lines << QStringLiteral("2\t%1\t%2\t\t\t%3\t\t\t\t\t%4\t%5\t%6\tTV\tOrt%7\tLeichtathletik\tKategorie %1")
-                     .arg(kat)
-                     .arg(nr)
-                     .arg(bad ? 4 : 0)
-                     .arg(name, first)
-                     .arg(1950 + p % 60)
-                     .arg(p % 97);
+        add(QStringLiteral("2\t%1\t%2\t\t\t%3\t\t\t\t\t%4\t%5\t%6\tTV\tOrt%7\tLeichtathletik\tKategorie %1")
+                .arg(kat)
+                .arg(nr)
+                .arg(bad ? 4 : 0)
+                .arg(name, first)
+                .arg(1950 + p % 60)
+                .arg(p % 97));
         for (int d = 1; d <= o.disciplines; ++d) {
             const int unit = d % 6;
-            lines << QStringLiteral(
-                         "1\t%1\t%2\t%3\t%4\t0\t\t\t%5\tDisziplin %3\t%6\t%7\t%8\tTV\tOrt%9\tLeichtathletik\t"
-                         "Kategorie %1")
-                         .arg(kat)
-                         .arg(nr)
-                         .arg(d)
-                         .arg(unit)
-                         .arg(QString::fromLatin1(units[unit]), name, first)
-                         .arg(1950 + p % 60)
-                         .arg(p % 97);
+            add(QStringLiteral("1\t%1\t%2\t%3\t%4\t0\t\t\t%5\tDisziplin %3\t%6\t%7\t%8\tTV\tOrt%9\tLeichtathletik\t"
+                               "Kategorie %1")
+                    .arg(kat)
+                    .arg(nr)
+                    .arg(d)
+                    .arg(unit)
+                    .arg(QString::fromLatin1(units[unit]), name, first)
+                    .arg(1950 + p % 60)
+                    .arg(p % 97));
             *refused += bad ? 1 : 0;  // its participant was refused
         }
     }
+    file.commit();
     return lines;
 }
 
@@ -156,8 +164,9 @@ qint64 count(rq::db::Database &db, const char *table)
     return db.scalar(QStringLiteral("SELECT count(*) FROM ") + QString::fromLatin1(table)).toLongLong();
 }
 
-// The same rows inserted into a bare SQLite table with one prepared statement in one transaction.
-double baseline(const QString &dir, const QStringList &lines)
+// The same rows inserted into a bare SQLite table with one prepared statement in
+// one transaction, read from the file line by line as the import reads them.
+double baseline(const QString &dir, const QString &v2ePath)
 {
     rq::db::Database db(dir + QStringLiteral("/baseline.sqlite"));
     db.open();
@@ -166,12 +175,12 @@ double baseline(const QString &dir, const QStringList &lines)
         db.exec(QStringLiteral("BEGIN"));
         QSqlQuery q(db.connection());
         q.prepare(QStringLiteral("INSERT INTO T VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-        for (const QString &line : lines) {
+        rq::cp1252::forEachLine(v2ePath, [&](const QString &line) {
             const QStringList f = line.split(u'\t');
             for (int i = 0; i < 17; ++i)
                 q.addBindValue(f.value(i));
             q.exec();
-        }
+        });
         db.exec(QStringLiteral("COMMIT"));
     });
 }
@@ -228,21 +237,19 @@ int runBenchmark(const Options &o)
     QList<Row> table;
 
     int refused = 0;
-    const QStringList v2e = syntheticV2e(o, &refused);
     const QString v2ePath = work + QStringLiteral("/event.v2e");
-    rq::cp1252::writeLines(v2ePath, v2e);
+    const qint64 v2eLines = syntheticV2e(o, v2ePath, &refused);
 
     auto db = freshDatabase(work + QStringLiteral("/Daten"), op, errors);
-    const double base = baseline(work, v2e);
-    table << Row{QStringLiteral("baseline insert"), v2e.size(), base, peakRssMb(), QStringLiteral("1.00")};
+    const double base = baseline(work, v2ePath);
+    table << Row{QStringLiteral("baseline insert"), v2eLines, base, peakRssMb(), QStringLiteral("1.00")};
 
     double seconds = timed(
         [&] { rq::interchange::InterchangeImport(*db, errors).importFile(v2ePath, rq::interchange::Format::V2E); });
     const qint64 stored = count(*db, "PERSON") + count(*db, "LEISTUNG");
-    check(stored == v2e.size() - refused, "V2E-Import: falsche Zeilenzahl");
+    check(stored == v2eLines - refused, "V2E-Import: falsche Zeilenzahl");
     check(errors.lines == refused, "V2E-Import: falsche Fehlerzahl");
-    table << Row{QStringLiteral("import v2e"), v2e.size(), seconds, peakRssMb(),
-                 QString::number(seconds / base, 'f', 2)};
+    table << Row{QStringLiteral("import v2e"), v2eLines, seconds, peakRssMb(), QString::number(seconds / base, 'f', 2)};
 
     // Capture every participant as result entry does, one save per participant.
     rq::IniFile ini(work + QStringLiteral("/Ranquill.ini"));
@@ -349,7 +356,9 @@ int runBenchmark(const Options &o)
 
     const QString e2vPath = work + QStringLiteral("/Export.e2v");
     seconds = timed([&] { rq::interchange::E2vExport::writeFile(*db, e2vPath); });
-    check(rq::cp1252::readLines(e2vPath).size() == stored, "E2V-Export: falsche Zeilenzahl");
+    qint64 e2vLines = 0;
+    rq::cp1252::forEachLine(e2vPath, [&](const QString &) { ++e2vLines; });
+    check(e2vLines == stored, "E2V-Export: falsche Zeilenzahl");
     table << Row{QStringLiteral("export e2v"), stored, seconds, peakRssMb(), QStringLiteral("-")};
 
     const QString backupPath = work + QStringLiteral("/RanBase.sql");
@@ -398,11 +407,15 @@ int runBenchmark(const Options &o)
 
     // A club list of 100,000 rows as a text table.
     constexpr int kClubs = 100000;
-    QStringList clubLines{QStringLiteral("VEREIN_ID\tPREFIX\tORT\tKANTON\tVERBAND\tVERBAND_ID")};
-    for (int i = 1; i <= kClubs; ++i)
-        clubLines << QStringLiteral("%1\tTV\tOrt %1\tBE\tVerband Zürich\t%2").arg(i).arg(i % 40);
     const QString clubPath = work + QStringLiteral("/VEREIN.txt");
-    rq::cp1252::writeLines(clubPath, clubLines);
+    {
+        rq::files::OutputFile clubs(clubPath);
+        clubs.write("VEREIN_ID\tPREFIX\tORT\tKANTON\tVERBAND\tVERBAND_ID\r\n");
+        for (int i = 1; i <= kClubs; ++i)
+            clubs.write(
+                rq::cp1252::encode(QStringLiteral("%1\tTV\tOrt %1\tBE\tVerband Zürich\t%2\r\n").arg(i).arg(i % 40)));
+        clubs.commit();
+    }
     seconds = timed([&] { rq::interchange::TextTableImport(*exchange, op).importFile(clubPath); });
     check(count(*exchange, "VEREIN") == kClubs, "Text-Tabelle: falsche Zeilenzahl");
     table << Row{QStringLiteral("import text table"), kClubs, seconds, peakRssMb(), QStringLiteral("-"), 2.0};

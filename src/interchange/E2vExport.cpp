@@ -3,6 +3,7 @@
 #include "common/CodePage1252.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "common/SafeFile.h"
 #include "db/Database.h"
 
 #include <QSqlError>
@@ -31,28 +32,39 @@ const QStringList kExportQuery = {
 
 }  // namespace
 
-QStringList E2vExport::lines(db::Database &db)
+void E2vExport::forEachLine(db::Database &db, const std::function<void(const QString &)> &line)
 {
     QSqlQuery q = db.exec(kExportQuery.join(u'\n'), {});
-    QStringList lines;
     QStringList fields;
     while (q.next()) {
         fields.clear();
         for (int i = 0; i < 17; ++i)
             fields << (q.isNull(i) ? QString() : q.value(i).toString());
-        lines << fields.join(u'\t');
+        line(fields.join(u'\t'));
     }
     // A read that breaks off is no end of the results.
     if (q.lastError().isValid())
         db::throwFailure(q.lastError(), kExportQuery.join(u'\n'));
+}
+
+QStringList E2vExport::lines(db::Database &db)
+{
+    QStringList lines;
+    forEachLine(db, [&lines](const QString &line) { lines << line; });
     return lines;
 }
 
 qsizetype E2vExport::writeFile(db::Database &db, const QString &path)
 {
-    const QStringList written = lines(db);
-    cp1252::writeLines(path, written);
-    return written.size();
+    // Line by line into the temporary file, which replaces the target when complete.
+    files::OutputFile file(path);
+    qsizetype written = 0;
+    forEachLine(db, [&](const QString &line) {
+        file.write(cp1252::encode(line) + "\r\n");
+        ++written;
+    });
+    file.commit();
+    return written;
 }
 
 void E2vExport::run(db::Database &db, Operator &op)

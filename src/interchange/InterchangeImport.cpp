@@ -244,17 +244,36 @@ void InterchangeImport::importFile(const QString &path, Format format)
 {
     // The import record names the file by its full path, wherever the name came from.
     const QString fullPath = QFileInfo(path).absoluteFilePath();
-    QStringList lines;
+    // The file is read once for each pass, line by line, so that memory stays
+    // flat however large the event.
+    const LineSource source = [&path](const std::function<void(const QString &)> &visit) {
+        cp1252::forEachLine(path, visit);
+    };
     try {
-        lines = cp1252::readLines(path);
+        importFrom(fullPath, source, QFileInfo(path).size(), format);
     } catch (const FileError &) {
-        importLines(fullPath, {}, format);  // the IMPORT row stays as the record of the attempt
+        // Nothing of a file that could not be read stays; the IMPORT row does,
+        // as the record of the attempt.
+        importLines(fullPath, {}, format);
         throw;
     }
-    importLines(fullPath, lines, format);
 }
 
 void InterchangeImport::importLines(const QString &source, const QStringList &lines, Format format)
+{
+    qint64 size = 0;
+    for (const QString &line : lines)
+        size += line.size() + 2;
+    importFrom(
+        source,
+        [&lines](const std::function<void(const QString &)> &visit) {
+            for (const QString &line : lines)
+                visit(line);
+        },
+        size, format);
+}
+
+void InterchangeImport::importFrom(const QString &source, const LineSource &lines, qint64 size, Format format)
 {
     m_refused = 0;
     m_stored[0] = m_stored[1] = 0;
@@ -267,7 +286,7 @@ void InterchangeImport::importLines(const QString &source, const QStringList &li
               {QStringLiteral("FILE"), source, source, QStringLiteral("IMPORTIERT")});
     m_importId = m_db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toInt();
     try {
-        storeLines(lines, format);
+        storeLines(lines, size, format);
     } catch (const db::StorageError &) {
         // The storage failed: nothing of the file stays, and no line the list showed counts.
         m_refused = 0;
@@ -279,37 +298,41 @@ void InterchangeImport::importLines(const QString &source, const QStringList &li
     transaction.release();
 }
 
-void InterchangeImport::storeLines(const QStringList &lines, Format format)
+void InterchangeImport::storeLines(const LineSource &lines, qint64 size, Format format)
 {
     const QList<FieldRule> rulesByType[2] = {performanceRules(format), participantRules(format)};
     const QString tables[2] = {QStringLiteral("LEISTUNG"), QStringLiteral("PERSON")};
     // Pass 1 stores participants (type 2), pass 2 performances (type 1), so every
-    // performance finds the participants of the same file.
+    // performance finds the participants of the same file. Progress counts the
+    // characters of both passes.
+    qint64 read = 0;
     for (const int type : {2, 1}) {
         const QList<FieldRule> &rules = rulesByType[type - 1];
         const QString sql = insertSql(tables[type - 1], rules);
         QSqlQuery insert(m_db.connection());
         if (!insert.prepare(sql))
             db::throwFailure(insert.lastError(), sql);
-        for (int i = 0; i < lines.size(); ++i) {
+        int lineNumber = 0;
+        lines([&](const QString &line) {
+            ++lineNumber;
+            read += line.size() + 2;
             if (m_progress)
-                m_progress->advance((type == 2 ? 0 : lines.size()) + i, 2 * lines.size());
-            const int lineNumber = i + 1;
+                m_progress->advance(read, 2 * size);
             QString first;
             // A first field too long for any field is no line type either.
-            const bool readable = RecordReader(lines.at(i)).next(first);
+            const bool readable = RecordReader(line).next(first);
             const auto lineType = readable ? num::parseInteger(first) : std::nullopt;
             if (!lineType) {
                 if (type == 2)
                     refuse(lineNumber, QStringLiteral(": Zeilentyp ID ungültig"));
-                continue;
+                return;
             }
             if (*lineType != type)
-                continue;
-            const CheckedLine checked = checkLine(lines.at(i), rules);
+                return;
+            const CheckedLine checked = checkLine(line, rules);
             if (!checked.reason.isEmpty()) {
                 refuse(lineNumber, checked.reason);
-                continue;
+                return;
             }
             for (const QVariant &v : checked.values)
                 insert.addBindValue(v);
@@ -321,7 +344,7 @@ void InterchangeImport::storeLines(const QStringList &lines, Format format)
                 const QSqlError error = insert.lastError();
                 refuse(lineNumber, QStringLiteral(": ") + db::refusalReason(error));
             }
-        }
+        });
     }
 }
 

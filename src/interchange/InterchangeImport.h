@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 
 namespace rq {
@@ -46,7 +47,8 @@ public:
     InterchangeImport(db::Database &db, ErrorList &errors);
 
     // Clears and hides the error list, stores the IMPORT row, reads the file
-    // (FileError when it cannot be read; the IMPORT row stays) and stores the lines.
+    // line by line, once for each pass, and stores the lines. FileError when
+    // it cannot be read: then only the IMPORT row stays.
     void importFile(const QString &path, Format format);
     // The lines of a file already read, recorded in IMPORT as coming from `source`.
     void importLines(const QString &source, const QStringList &lines, Format format);
@@ -63,8 +65,13 @@ public:
     QString summary(Format format) const;
 
 private:
+    // Hands every line of the input, in file order, to the visitor; may be called once per pass.
+    using LineSource = std::function<void(const std::function<void(const QString &)> &)>;
+
+    // `size` is the input's length in characters (for the progress).
+    void importFrom(const QString &source, const LineSource &lines, qint64 size, Format format);
     void refuse(int lineNumber, const QString &reason);
-    void storeLines(const QStringList &lines, Format format);
+    void storeLines(const LineSource &lines, qint64 size, Format format);
 
     db::Database &m_db;
     ErrorList &m_errors;
