@@ -117,10 +117,11 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
         QVariant ort = people.value(Ort);
         QString verein = joined(prefix.toString(), ort.toString());
         QVariant vereinId, verband, kanton;
-        QSqlQuery club = m_db.exec(QStringLiteral("select v.VEREIN_ID, v.PREFIX, v.ORT, v.VERBAND_ID, v.KANTON from "
-                                                  "PERSVEREIN p, VEREIN v where v.VEREIN_ID = p.VEREIN_ID AND KAT_ID = "
-                                                  "? AND PERS_ID = ?"),
-                                   {katId, persId});
+        QSqlQuery club =
+            m_db.select(QStringLiteral("select v.VEREIN_ID, v.PREFIX, v.ORT, v.VERBAND_ID, v.KANTON from "
+                                       "PERSVEREIN p, VEREIN v where v.VEREIN_ID = p.VEREIN_ID AND KAT_ID = "
+                                       "? AND PERS_ID = ?"),
+                        {katId, persId});
         if (club.next()) {
             vereinId = club.value(0).toString();
             prefix = club.value(1);
@@ -136,16 +137,18 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
                                    people.value(Remark), verein, prefix, ort, vereinId, verband, kanton});
 
         enum DisciplineColumn { DiszId, Disziplin, Performance, Extra, Points };
-        QSqlQuery disciplines = m_db.exec(QStringLiteral("select DISZ_ID, DISZIPLIN, ZUSATZ1, ZUSATZ2, ZUSATZ3 from "
-                                                         "LEISTUNG where KAT_ID = ? AND PERS_ID = ? AND STATUS_ID = 1 "
-                                                         "order by DISZ_ID"),
-                                          {katId, persId});
+        QSqlQuery disciplines =
+            m_db.select(QStringLiteral("select DISZ_ID, DISZIPLIN, ZUSATZ1, ZUSATZ2, ZUSATZ3 from "
+                                       "LEISTUNG where KAT_ID = ? AND PERS_ID = ? AND STATUS_ID = 1 "
+                                       "order by DISZ_ID"),
+                        {katId, persId});
         QList<QSqlRecord> rows;
         QList<qint64> ids;
         while (disciplines.next()) {
             rows << disciplines.record();
             ids << disciplines.value(DiszId).toLongLong();
         }
+        disciplines.finish();
         const QList<DetailPlace> places = placeDetails(ids, perLine);
         for (qsizetype i = 0; i < rows.size(); ++i) {
             const DetailPlace &place = places.at(i);

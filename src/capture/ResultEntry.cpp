@@ -43,7 +43,7 @@ bool ResultEntry::load(int kat, int startNr, int decimals)
     m_kat = kat;
     m_startNr = startNr;
     m_rows.clear();
-    QSqlQuery q = m_db.exec(kWholePerson, {kat, startNr});
+    QSqlQuery q = m_db.select(kWholePerson, {kat, startNr});
     bool found = false;
     while (q.next()) {
         if (!found) {

@@ -46,6 +46,7 @@ void Database::open()
         exec(QStringLiteral("PRAGMA schema_version"));
         exec(QStringLiteral("PRAGMA journal_mode = WAL"));
         exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        exec(QStringLiteral("PRAGMA wal_autocheckpoint = 10000"));
         exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     } catch (...) {
         db.close();
@@ -56,6 +57,7 @@ void Database::open()
 void Database::close()
 {
     m_prepared.clear();
+    m_selects.clear();
     if (QSqlDatabase::contains(m_connectionName)) {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         db.close();
@@ -111,6 +113,23 @@ int Database::execute(const QString &sql, const QVariantList &values)
     if (!it->exec())
         throwFailure(it->lastError(), sql);
     return it->numRowsAffected();
+}
+
+QSqlQuery Database::select(const QString &sql, const QVariantList &values)
+{
+    auto it = m_selects.find(sql);
+    if (it == m_selects.end()) {
+        QSqlQuery query(connection());
+        query.setForwardOnly(true);
+        if (!query.prepare(sql))
+            throwFailure(query.lastError(), sql);
+        it = m_selects.emplace(sql, std::move(query));
+    }
+    for (const QVariant &v : values)
+        it->addBindValue(v);
+    if (!it->exec())
+        throwFailure(it->lastError(), sql);
+    return *it;
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &values)

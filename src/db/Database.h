@@ -44,6 +44,10 @@ public:
     // number of rows it changed. The compiled statement is kept for its next
     // run, which saves compiling the tables' text rules again and again.
     int execute(const QString &sql, const QVariantList &values);
+    // Runs a query through the statement kept prepared for it, for queries run
+    // once per row of a loop (what execute does for changes). The result must be
+    // read to its end or finish()ed before the same query runs again.
+    QSqlQuery select(const QString &sql, const QVariantList &values);
     // The first column of the first row, or an invalid QVariant without rows.
     QVariant scalar(const QString &sql, const QVariantList &values = {});
 
@@ -54,6 +58,7 @@ private:
     QString m_filePath;
     QString m_connectionName;
     QHash<QString, QSqlQuery> m_prepared;
+    QHash<QString, QSqlQuery> m_selects;
 };
 
 // The engine's own text of a failure (the driver's when the engine gave none).
