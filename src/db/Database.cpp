@@ -103,37 +103,31 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &values)
     return query;
 }
 
-int Database::execute(const QString &sql, const QVariantList &values)
+QSqlQuery &Database::runKept(QHash<QString, QSqlQuery> &kept, const QString &sql, const QVariantList &values)
 {
-    auto it = m_prepared.find(sql);
-    if (it == m_prepared.end()) {
-        QSqlQuery query(connection());
-        if (!query.prepare(sql))
-            throwFailure(query.lastError(), sql);
-        it = m_prepared.emplace(sql, std::move(query));
-    }
-    for (const QVariant &v : values)
-        it->addBindValue(v);
-    if (!it->exec())
-        throwFailure(it->lastError(), sql);
-    return it->numRowsAffected();
-}
-
-QSqlQuery Database::select(const QString &sql, const QVariantList &values)
-{
-    auto it = m_selects.find(sql);
-    if (it == m_selects.end()) {
+    auto it = kept.find(sql);
+    if (it == kept.end()) {
         QSqlQuery query(connection());
         query.setForwardOnly(true);
         if (!query.prepare(sql))
             throwFailure(query.lastError(), sql);
-        it = m_selects.emplace(sql, std::move(query));
+        it = kept.emplace(sql, std::move(query));
     }
     for (const QVariant &v : values)
         it->addBindValue(v);
     if (!it->exec())
         throwFailure(it->lastError(), sql);
     return *it;
+}
+
+int Database::execute(const QString &sql, const QVariantList &values)
+{
+    return runKept(m_prepared, sql, values).numRowsAffected();
+}
+
+QSqlQuery Database::select(const QString &sql, const QVariantList &values)
+{
+    return runKept(m_selects, sql, values);
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &values)

@@ -55,6 +55,9 @@ public:
     QStringList tableNames() const;  // the user tables, without SQLite's own
 
 private:
+    // Runs `sql` with `values` through its statement in `kept`, prepared at its first run.
+    QSqlQuery &runKept(QHash<QString, QSqlQuery> &kept, const QString &sql, const QVariantList &values);
+
     QString m_filePath;
     QString m_connectionName;
     QHash<QString, QSqlQuery> m_prepared;
