@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "common/Text.h"
 #include "db/Database.h"
 #include "db/Snapshots.h"
 #include "db/StatementRunner.h"

@@ -91,11 +91,6 @@ std::unique_ptr<Progress> Operator::progress(const QString &)
     return std::make_unique<NoProgress>();
 }
 
-QString counted(qint64 count, const QString &one, const QString &many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
-}
-
 bool Operator::confirm(const QString &text)
 {
     return ask(text, {Button::Yes, Button::No}) == Button::Yes;

@@ -35,9 +35,6 @@ struct FileDialogRequest
     bool promptOverwrite = false;
 };
 
-// "1 Zeile", "3 Zeilen": a count with the word in its number, for summaries.
-QString counted(qint64 count, const QString &one, const QString &many);
-
 // Turns "A (*.a)|*.a|B|*.b" into the list of Qt name filters "A (*.a)", "B (*.b)".
 QStringList qtNameFilters(const QString &pipeFilter);
 

@@ -13,4 +13,9 @@ QString trimControl(const QString &text)
     return text.mid(start, end - start);
 }
 
+QString counted(qint64 count, const QString &one, const QString &many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 }  // namespace rq

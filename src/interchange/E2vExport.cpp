@@ -4,6 +4,7 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "common/SafeFile.h"
+#include "common/Text.h"
 #include "db/Database.h"
 
 #include <QSqlError>

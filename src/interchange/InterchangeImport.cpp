@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "common/Text.h"
 #include "db/Database.h"
 #include "interchange/RecordReader.h"
 
