@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "common/Errors.h"
+#include "db/PreparedStatement.h"
 
 #include <QAtomicInt>
 #include <QSqlError>
@@ -103,31 +104,32 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &values)
     return query;
 }
 
-QSqlQuery &Database::runKept(QHash<QString, QSqlQuery> &kept, const QString &sql, const QVariantList &values)
+int Database::execute(const QString &sql, const QVariantList &values)
 {
-    auto it = kept.find(sql);
-    if (it == kept.end()) {
+    auto it = m_prepared.find(sql);
+    if (it == m_prepared.end())
+        it = m_prepared.emplace(sql, std::make_unique<PreparedStatement>(*this, sql)).first;
+    PreparedStatement &statement = *it->second;
+    if (!statement.run(values))
+        throwFailure(statement.lastError(), sql);
+    return statement.changedRows();
+}
+
+QSqlQuery Database::select(const QString &sql, const QVariantList &values)
+{
+    auto it = m_selects.find(sql);
+    if (it == m_selects.end()) {
         QSqlQuery query(connection());
         query.setForwardOnly(true);
         if (!query.prepare(sql))
             throwFailure(query.lastError(), sql);
-        it = kept.emplace(sql, std::move(query));
+        it = m_selects.emplace(sql, std::move(query));
     }
     for (const QVariant &v : values)
         it->addBindValue(v);
     if (!it->exec())
         throwFailure(it->lastError(), sql);
     return *it;
-}
-
-int Database::execute(const QString &sql, const QVariantList &values)
-{
-    return runKept(m_prepared, sql, values).numRowsAffected();
-}
-
-QSqlQuery Database::select(const QString &sql, const QVariantList &values)
-{
-    return runKept(m_selects, sql, values);
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &values)

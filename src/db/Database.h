@@ -10,7 +10,12 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <memory>
+#include <unordered_map>
+
 namespace rq::db {
+
+class PreparedStatement;
 
 // The one SQLite database of the program (the "alias" RANBASE stands for its
 // directory). Foreign keys on, WAL journal, synchronous NORMAL, a busy timeout.
@@ -55,12 +60,9 @@ public:
     QStringList tableNames() const;  // the user tables, without SQLite's own
 
 private:
-    // Runs `sql` with `values` through its statement in `kept`, prepared at its first run.
-    QSqlQuery &runKept(QHash<QString, QSqlQuery> &kept, const QString &sql, const QVariantList &values);
-
     QString m_filePath;
     QString m_connectionName;
-    QHash<QString, QSqlQuery> m_prepared;
+    std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_prepared;
     QHash<QString, QSqlQuery> m_selects;
 };
 

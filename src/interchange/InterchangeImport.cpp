@@ -6,6 +6,7 @@
 #include "common/Operator.h"
 #include "common/Text.h"
 #include "db/Database.h"
+#include "db/PreparedStatement.h"
 #include "interchange/RecordReader.h"
 
 #include <QFileInfo>
@@ -309,10 +310,8 @@ void InterchangeImport::storeLines(const LineSource &lines, qint64 size, Format 
     qint64 read = 0;
     for (const int type : {2, 1}) {
         const QList<FieldRule> &rules = rulesByType[type - 1];
-        const QString sql = insertSql(tables[type - 1], rules);
-        QSqlQuery insert(m_db.connection());
-        if (!insert.prepare(sql))
-            db::throwFailure(insert.lastError(), sql);
+        db::PreparedStatement insert(m_db, insertSql(tables[type - 1], rules));
+        QVariantList values;
         int lineNumber = 0;
         lines([&](const QString &line) {
             ++lineNumber;
@@ -335,16 +334,12 @@ void InterchangeImport::storeLines(const LineSource &lines, qint64 size, Format 
                 refuse(lineNumber, checked.reason);
                 return;
             }
-            for (const QVariant &v : checked.values)
-                insert.addBindValue(v);
-            insert.addBindValue(m_importId);
-            insert.addBindValue(type);
-            if (insert.exec()) {
+            values = checked.values;
+            values << m_importId << type;
+            if (insert.run(values))
                 ++m_stored[type - 1];
-            } else {
-                const QSqlError error = insert.lastError();
-                refuse(lineNumber, QStringLiteral(": ") + db::refusalReason(error));
-            }
+            else
+                refuse(lineNumber, QStringLiteral(": ") + db::refusalReason(insert.lastError()));
         });
     }
 }

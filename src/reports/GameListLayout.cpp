@@ -10,22 +10,22 @@ QString GameListLayout::rowQuery() const
     return rankingRowQuery(ListLayout::Game);
 }
 
-ReportDocument GameListLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument GameListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const double width = 698 * kListUnit;
     const QList<MainColumn> main = {
         {13.0, 13.0, true, QStringLiteral("RANG_TITEL"), rankText},
         {16.9, 76.2, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {93.1, 25.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {137.1, 19.0, true, QStringLiteral("JAHRGANG_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("JAHRGANG")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("JAHRGANG")); }},
         {154.0, 16.9, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {156.6, width - 156.6, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -35,7 +35,7 @@ ReportDocument GameListLayout::build(const QList<QSqlRecord> &rows, const Layout
                        << titleLine(main, first, 1.1, 10, true);
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = kBandHeight * kListUnit;
         if (opensRank(row, options.rankLines))

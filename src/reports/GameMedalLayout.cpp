@@ -10,22 +10,22 @@ QString GameMedalLayout::rowQuery() const
     return medalRowQuery(ListLayout::Game);
 }
 
-ReportDocument GameMedalLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument GameMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const double width = 1210 * kMedalUnit;
     const QList<MainColumn> main = {
         {13.1, 13.1, true, QStringLiteral("RANG_TITEL"), rankText},
         {17.0, 65.4, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {82.4, 27.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {122.0, 12.6, true, QStringLiteral("JAHRGANG_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("JAHRGANG")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("JAHRGANG")); }},
         {154.3, 20.0, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {156.6, width - 156.6, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -35,7 +35,7 @@ ReportDocument GameMedalLayout::build(const QList<QSqlRecord> &rows, const Layou
                        << titleLine(main, first, 0.0, 7, false);
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = kBandHeight * kMedalUnit;
         if (opensRank(row, options.rankLines))

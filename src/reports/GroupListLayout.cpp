@@ -28,7 +28,7 @@ QString GroupListLayout::rowQuery() const
     return rankingRowQuery(ListLayout::Group);
 }
 
-int GroupListLayout::usedDetailRows(const QSqlRecord &row)
+int GroupListLayout::usedDetailRows(const ReportRow &row)
 {
     for (int n = kDetailRows; n >= 1; --n) {
         if (anyFilled(row, detailRowFields(n, kBlocks)))
@@ -37,25 +37,25 @@ int GroupListLayout::usedDetailRows(const QSqlRecord &row)
     return 0;
 }
 
-int GroupListLayout::bandHeight(const QSqlRecord &row)
+int GroupListLayout::bandHeight(const ReportRow &row)
 {
     return kBandHeight - kRowHeight * (kDetailRows - usedDetailRows(row));
 }
 
-ReportDocument GroupListLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument GroupListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const double width = 698 * kListUnit;
     const QList<MainColumn> main = {
         {13.0, 13.0, true, QStringLiteral("RANG_TITEL"), rankText},
         {16.9, 76.2, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {93.1, 40.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {154.0, 20.9, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {156.6, width - 156.6, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -68,7 +68,7 @@ ReportDocument GroupListLayout::build(const QList<QSqlRecord> &rows, const Layou
                                    value(first, QStringLiteral("DETAIL%1_TITEL").arg(k)), 6);
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = bandHeight(row) * kListUnit;
         if (opensRank(row, options.rankLines))

@@ -11,12 +11,12 @@ class GroupListLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The highest detail row 1..6 used by any of the blocks 1..4, 0 for none.
-    static int usedDetailRows(const QSqlRecord &row);
+    static int usedDetailRows(const ReportRow &row);
     // The band height in units: 116, less 16 for each detail row from 6 down that no block uses.
-    static int bandHeight(const QSqlRecord &row);
+    static int bandHeight(const ReportRow &row);
 };
 
 }  // namespace rq::reports

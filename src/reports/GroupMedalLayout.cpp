@@ -23,7 +23,7 @@ QString GroupMedalLayout::rowQuery() const
     return medalRowQuery(ListLayout::Group);
 }
 
-int GroupMedalLayout::usedDetailRows(const QSqlRecord &row)
+int GroupMedalLayout::usedDetailRows(const ReportRow &row)
 {
     for (int n = kDetailRows; n >= 1; --n) {
         for (int k = 1; k <= kCountedBlocks; ++k) {
@@ -34,25 +34,25 @@ int GroupMedalLayout::usedDetailRows(const QSqlRecord &row)
     return 0;
 }
 
-int GroupMedalLayout::bandHeight(const QSqlRecord &row)
+int GroupMedalLayout::bandHeight(const ReportRow &row)
 {
     return kBandHeight - kRowHeight * (kDetailRows - usedDetailRows(row));
 }
 
-ReportDocument GroupMedalLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument GroupMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const double width = 1210 * kMedalUnit;
     const QList<MainColumn> main = {
         {8.9, 8.9, true, QStringLiteral("RANG_TITEL"), rankText},
         {10.6, 67.6, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {78.2, 17.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {186.0, 186.0 - 177.8, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {188.2, width - 188.2, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -65,7 +65,7 @@ ReportDocument GroupMedalLayout::build(const QList<QSqlRecord> &rows, const Layo
                                    value(first, QStringLiteral("DETAIL%1_TITEL").arg(k)), 6);
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = bandHeight(row) * kMedalUnit;
         if (opensRank(row, options.rankLines))

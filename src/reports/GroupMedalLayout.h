@@ -10,13 +10,13 @@ class GroupMedalLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The highest detail row 1..4 used by any of the blocks 1..4 (block 4
     // counts although it is not printed), 0 for none.
-    static int usedDetailRows(const QSqlRecord &row);
+    static int usedDetailRows(const ReportRow &row);
     // The band height in units: 62, less 15 for each detail row from 4 down that no block uses.
-    static int bandHeight(const QSqlRecord &row);
+    static int bandHeight(const ReportRow &row);
 };
 
 }  // namespace rq::reports

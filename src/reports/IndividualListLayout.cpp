@@ -14,6 +14,21 @@ constexpr int kBlocks = 4;  // blocks printed per position
 constexpr int kDetailColumns = 20;
 const double kLineY[kBlocks] = {5.3, 9.5, 13.8, 18.0};
 
+// "DETAILTEXTn_k" for the 20 columns of the 6 blocks the row queries join, made once:
+// a list of thousands of positions asks for each of them on every row.
+const QString &detailTextField(int n, int k)
+{
+    static const QList<QString> names = [] {
+        QList<QString> all;
+        for (int block = 1; block <= 6; ++block) {
+            for (int column = 1; column <= kDetailColumns; ++column)
+                all << QStringLiteral("DETAILTEXT%1_%2").arg(column).arg(block);
+        }
+        return all;
+    }();
+    return names.at((k - 1) * kDetailColumns + n - 1);
+}
+
 }  // namespace
 
 ColumnLayout layoutDetailColumns(int n)
@@ -21,23 +36,23 @@ ColumnLayout layoutDetailColumns(int n)
     return layoutColumns(n, kX1, kWidth, kDetailColumns, kDetailColumns);
 }
 
-int highestBlockWithText(const QSqlRecord &row, int blocks)
+int highestBlockWithText(const ReportRow &row, int blocks)
 {
-    for (int k = blocks; k >= 1; --k) {
+    for (int k = std::min(blocks, 6); k >= 1; --k) {
         for (int n = 1; n <= kDetailColumns; ++n) {
-            if (!value(row, QStringLiteral("DETAILTEXT%1_%2").arg(n).arg(k)).isEmpty())
+            if (!value(row, detailTextField(n, k)).isEmpty())
                 return k;
         }
     }
     return 0;
 }
 
-int positionBandHeight(const QSqlRecord &row)
+int positionBandHeight(const ReportRow &row)
 {
     return kBandHeight - kBlockLineHeight * (kBlocks - highestBlockWithText(row));
 }
 
-DetailColumns resolveDetailColumnCount(const QSqlRecord &list, const std::function<QStringList()> &autoTitles)
+DetailColumns resolveDetailColumnCount(const ReportRow &list, const std::function<QStringList()> &autoTitles)
 {
     DetailColumns result;
     const QString perLine = value(list, QStringLiteral("DETAILS_PRO_ZEILE"));
@@ -69,17 +84,17 @@ QString IndividualListLayout::rowQuery() const
     return rankingRowQuery(ListLayout::Individual);
 }
 
-ReportDocument IndividualListLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument IndividualListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     return build(rows, options.detailColumns, options.titles, options.rankLines);
 }
 
-ReportDocument IndividualListLayout::build(const QList<QSqlRecord> &rows, int detailColumnCount,
+ReportDocument IndividualListLayout::build(const QList<ReportRow> &rows, int detailColumnCount,
                                            const QStringList &titles, bool rankLines)
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const bool pair = value(first, QStringLiteral("LAYOUT")) == QStringLiteral("PAAR");
     const double width = kWidth * kListUnit;
     const ColumnLayout columns = layoutDetailColumns(detailColumnCount);
@@ -88,18 +103,18 @@ ReportDocument IndividualListLayout::build(const QList<QSqlRecord> &rows, int de
     const QList<MainColumn> main = {
         {13.0, 13.0, true, QStringLiteral("RANG_TITEL"), rankText},
         {16.9, 52.9, false, QStringLiteral("NAME1_TITEL"),
-         [pair](const QSqlRecord &r) {
+         [pair](const ReportRow &r) {
              return pair ? value(r, QStringLiteral("NAME1")) + QStringLiteral(" / ") + value(r, QStringLiteral("NAME2"))
                          : value(r, QStringLiteral("NAME"));
          }},
         {69.8, 14.9, false, pair ? QString() : QStringLiteral("JAHRGANG_TITEL"),
-         [pair](const QSqlRecord &r) { return pair ? QString() : value(r, QStringLiteral("JAHRGANG")); }},
+         [pair](const ReportRow &r) { return pair ? QString() : value(r, QStringLiteral("JAHRGANG")); }},
         {84.7, 59.2, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {143.9, 12, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {168.8, 12.8, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {171.5, width - 171.5, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -113,7 +128,7 @@ ReportDocument IndividualListLayout::build(const QList<QSqlRecord> &rows, int de
     }
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = positionBandHeight(row) * kListUnit;
         if (opensRank(row, rankLines))
@@ -124,7 +139,7 @@ ReportDocument IndividualListLayout::build(const QList<QSqlRecord> &rows, int de
             for (int j = 1; j <= kDetailColumns; ++j) {
                 if (columns.visible.at(j - 1))
                     band.items << text(columns.x.at(j - 1) * kListUnit, kLineY[k - 1], columnWidth,
-                                       value(row, QStringLiteral("DETAILTEXT%1_%2").arg(j).arg(k)), 6);
+                                       value(row, detailTextField(j, k)), 6);
             }
         }
         bands << band;

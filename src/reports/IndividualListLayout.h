@@ -3,8 +3,6 @@
 #include "reports/ReportLayout.h"
 #include "reports/ReportParts.h"
 
-#include <QSqlRecord>
-
 #include <functional>
 
 namespace rq::reports {
@@ -14,10 +12,10 @@ namespace rq::reports {
 ColumnLayout layoutDetailColumns(int n);
 
 // The highest block 1..`blocks` of a row that has a detail text (DETAILTEXTn_k, n ≤ 20), 0 for none.
-int highestBlockWithText(const QSqlRecord &row, int blocks = 4);
+int highestBlockWithText(const ReportRow &row, int blocks = 4);
 // The band height of a position in units: 84, less 16 for each of the blocks
 // 4, 3, 2, 1 (from the top) without any detail text.
-int positionBandHeight(const QSqlRecord &row);
+int positionBandHeight(const ReportRow &row);
 
 // The number of detail columns and where their titles come from: DETAILS_PRO_ZEILE
 // when it is a whole number; else the highest filled DETAILi_TITEL of the list;
@@ -29,7 +27,7 @@ struct DetailColumns
     bool automatic = false;  // titles from the automatic title query
     QStringList autoTitles;  // 20 titles when automatic
 };
-DetailColumns resolveDetailColumnCount(const QSqlRecord &list, const std::function<QStringList()> &autoTitles);
+DetailColumns resolveDetailColumnCount(const ReportRow &list, const std::function<QStringList()> &autoTitles);
 
 // The individual ranking list ("EINZEL", "PAAR"; historically
 // `TQRRanklistEinzelForm`): page header, column header, one band per position
@@ -39,10 +37,10 @@ class IndividualListLayout : public ReportLayout
 public:
     QString rowQuery() const override;
     bool hasDetailColumns() const override { return true; }
-    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The same with the options spelled out (for tests and callers that hold them).
-    static ReportDocument build(const QList<QSqlRecord> &rows, int detailColumnCount, const QStringList &titles,
+    static ReportDocument build(const QList<ReportRow> &rows, int detailColumnCount, const QStringList &titles,
                                 bool rankLines);
 };
 

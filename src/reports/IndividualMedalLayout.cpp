@@ -26,16 +26,16 @@ ColumnLayout IndividualMedalLayout::columns(int n)
     return layoutColumns(n, kX1, kWidth, kDetailColumns, kDetailColumns);
 }
 
-int IndividualMedalLayout::bandHeight(const QSqlRecord &row)
+int IndividualMedalLayout::bandHeight(const ReportRow &row)
 {
     return kBandHeight - kBlockHeight * (kBlocks - highestBlockWithText(row, kBlocks));
 }
 
-ReportDocument IndividualMedalLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument IndividualMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const bool pair = value(first, QStringLiteral("LAYOUT")) == QStringLiteral("PAAR");
     const double width = kWidth * kMedalUnit;
     const ColumnLayout layout = columns(options.detailColumns);
@@ -43,18 +43,18 @@ ReportDocument IndividualMedalLayout::build(const QList<QSqlRecord> &rows, const
     const QList<MainColumn> main = {
         {13.1, 13.1, true, QStringLiteral("RANG_TITEL"), rankText},
         {17.0, 52.9, false, QStringLiteral("NAME1_TITEL"),
-         [pair](const QSqlRecord &r) {
+         [pair](const ReportRow &r) {
              return pair ? value(r, QStringLiteral("NAME1")) + QStringLiteral(" / ") + value(r, QStringLiteral("NAME2"))
                          : value(r, QStringLiteral("NAME"));
          }},
         {69.9, 14.8, false, pair ? QString() : QStringLiteral("JAHRGANG_TITEL"),
-         [pair](const QSqlRecord &r) { return pair ? QString() : value(r, QStringLiteral("JAHRGANG")); }},
+         [pair](const ReportRow &r) { return pair ? QString() : value(r, QStringLiteral("JAHRGANG")); }},
         {84.7, 59.3, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {144.0, 12.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {169.0, 13.0, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {171.6, width - 171.6, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -70,7 +70,7 @@ ReportDocument IndividualMedalLayout::build(const QList<QSqlRecord> &rows, const
     }
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = bandHeight(row) * kMedalUnit;
         if (opensRank(row, options.rankLines))

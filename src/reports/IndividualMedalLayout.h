@@ -13,12 +13,12 @@ class IndividualMedalLayout : public ReportLayout
 public:
     QString rowQuery() const override;
     bool hasDetailColumns() const override { return true; }
-    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The detail columns in units of 1/153.6 inch: from x 103 over the width 1210, at most 20.
     static ColumnLayout columns(int n);
     // The band height in units: 77, less 15 for each block from 4 down without detail texts.
-    static int bandHeight(const QSqlRecord &row);
+    static int bandHeight(const ReportRow &row);
 };
 
 }  // namespace rq::reports

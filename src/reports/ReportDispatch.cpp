@@ -9,7 +9,6 @@
 
 #include <QFileInfo>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace rq::reports {
 namespace {
@@ -41,7 +40,7 @@ std::optional<ReportDocument> run(const ranking::RankingList &list, const Report
         }
     }
     QSqlQuery q = list.database().exec(layout->rowQuery(), {list.key().kat, list.key().klasse});
-    QList<QSqlRecord> rows;
+    QList<ReportRow> rows;
     while (q.next())
         rows << q.record();
     if (rows.isEmpty()) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "reports/Report.h"
+#include "reports/ReportRow.h"
 
 #include <QList>
-#include <QSqlRecord>
 #include <QStringList>
 
 #include <memory>
@@ -32,7 +32,7 @@ public:
     // Whether the layout prints detail columns whose count is resolved first.
     virtual bool hasDetailColumns() const { return false; }
     // The document for the rows of the row query (at least one).
-    virtual ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const = 0;
+    virtual ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const = 0;
 
     // The ranking list of a LAYOUT ("EINZEL" and "PAAR", "TEAM", "GRUPPE",
     // "SPIEL", compared exactly); nothing for any other value.

@@ -52,30 +52,30 @@ ColumnLayout layoutColumns(int n, int x1, int bound, int most, int columns)
     return layout;
 }
 
-QString value(const QSqlRecord &row, const QString &field)
+QString value(const ReportRow &row, const QString &field)
 {
-    return row.value(field).toString();
+    return row.value(field);
 }
 
-QString rankText(const QSqlRecord &row)
+QString rankText(const ReportRow &row)
 {
     const QString rank = value(row, QStringLiteral("RANG"));
     return rank.isEmpty() ? QString() : rank + u'.';
 }
 
-QString awardText(const QSqlRecord &row)
+QString awardText(const ReportRow &row)
 {
     const QString award = value(row, QStringLiteral("AUSZEICHNUNG"));
     const QString remark = value(row, QStringLiteral("BEMERKUNGEN"));
     return award.isEmpty() ? remark : award + u' ' + remark;
 }
 
-bool opensRank(const QSqlRecord &row, bool rankLines)
+bool opensRank(const ReportRow &row, bool rankLines)
 {
     return rankLines && !value(row, QStringLiteral("RANG")).isEmpty();
 }
 
-bool anyFilled(const QSqlRecord &row, const QStringList &fields)
+bool anyFilled(const ReportRow &row, const QStringList &fields)
 {
     for (const QString &f : fields) {
         if (!value(row, f).isEmpty())
@@ -84,7 +84,7 @@ bool anyFilled(const QSqlRecord &row, const QStringList &fields)
     return false;
 }
 
-QList<ReportItem> mainLine(const QList<MainColumn> &columns, const QSqlRecord &row, double y, double pt, bool bold)
+QList<ReportItem> mainLine(const QList<MainColumn> &columns, const ReportRow &row, double y, double pt, bool bold)
 {
     QList<ReportItem> items;
     for (const MainColumn &c : columns) {
@@ -94,7 +94,7 @@ QList<ReportItem> mainLine(const QList<MainColumn> &columns, const QSqlRecord &r
     return items;
 }
 
-QList<ReportItem> titleLine(const QList<MainColumn> &columns, const QSqlRecord &first, double y, double pt, bool bold)
+QList<ReportItem> titleLine(const QList<MainColumn> &columns, const ReportRow &first, double y, double pt, bool bold)
 {
     QList<ReportItem> items;
     for (const MainColumn &c : columns) {
@@ -104,7 +104,7 @@ QList<ReportItem> titleLine(const QList<MainColumn> &columns, const QSqlRecord &
     return items;
 }
 
-Band rankingListPageHeader(const QSqlRecord &first)
+Band rankingListPageHeader(const ReportRow &first)
 {
     Band header;
     header.height = 15.1;
@@ -118,7 +118,7 @@ Band rankingListPageHeader(const QSqlRecord &first)
     return header;
 }
 
-PageFrame medalListFrame(const QSqlRecord &first, double introMm, double frenchX, double kateRight,
+PageFrame medalListFrame(const ReportRow &first, double introMm, double frenchX, double kateRight,
                          const Band &columnHeader)
 {
     PageFrame frame;
@@ -146,7 +146,7 @@ PageFrame medalListFrame(const QSqlRecord &first, double introMm, double frenchX
     return frame;
 }
 
-QString medalTitle(const QSqlRecord &first)
+QString medalTitle(const ReportRow &first)
 {
     return QStringLiteral("Kat") + value(first, QStringLiteral("KATE"));
 }

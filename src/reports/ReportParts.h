@@ -1,8 +1,7 @@
 #pragma once
 
 #include "reports/Report.h"
-
-#include <QSqlRecord>
+#include "reports/ReportRow.h"
 
 #include <functional>
 
@@ -23,16 +22,16 @@ ReportItem rightText(double right, double y, double width, const QString &t, dou
 ReportItem rule(double y, double width, double lineWidth);
 
 // A field of a row as text (empty when missing or NULL).
-QString value(const QSqlRecord &row, const QString &field);
+QString value(const ReportRow &row, const QString &field);
 // "RANG." when RANG is not empty, else nothing.
-QString rankText(const QSqlRecord &row);
+QString rankText(const ReportRow &row);
 // AUSZEICHNUNG + " " + BEMERKUNGEN when there is an award, else BEMERKUNGEN.
-QString awardText(const QSqlRecord &row);
+QString awardText(const ReportRow &row);
 // The rank separator: a rule above a position that opens a rank, when the rules are wanted.
-bool opensRank(const QSqlRecord &row, bool rankLines);
+bool opensRank(const ReportRow &row, bool rankLines);
 
 // Whether any of the fields is not empty.
-bool anyFilled(const QSqlRecord &row, const QStringList &fields);
+bool anyFilled(const ReportRow &row, const QStringList &fields);
 
 // Detail columns placed at run time, in layout units.
 struct ColumnLayout
@@ -57,23 +56,23 @@ struct MainColumn
     double width;
     bool right;
     QString title;  // empty: no title
-    std::function<QString(const QSqlRecord &)> value;
+    std::function<QString(const ReportRow &)> value;
 };
-QList<ReportItem> mainLine(const QList<MainColumn> &columns, const QSqlRecord &row, double y, double pt, bool bold);
-QList<ReportItem> titleLine(const QList<MainColumn> &columns, const QSqlRecord &first, double y, double pt, bool bold);
+QList<ReportItem> mainLine(const QList<MainColumn> &columns, const ReportRow &row, double y, double pt, bool bold);
+QList<ReportItem> titleLine(const QList<MainColumn> &columns, const ReportRow &first, double y, double pt, bool bold);
 
 // The page header of the four ranking-list layouts (15.1 mm): SPARTE, KATEGORIE
 // and KLASSE in German and French, KAT_NR at the right.
-Band rankingListPageHeader(const QSqlRecord &first);
+Band rankingListPageHeader(const ReportRow &first);
 
 // The page frame of the medal lists: 6 mm above and below, 5 mm at the sides;
 // on page 1 the free space of `introMm` above the titles, on every page the
 // title band `ChildBand1` (9.3 mm) with the German titles at 2.3 mm, the
 // French at `frenchX` and KATE right-aligned ending at `kateRight`.
-PageFrame medalListFrame(const QSqlRecord &first, double introMm, double frenchX, double kateRight,
+PageFrame medalListFrame(const ReportRow &first, double introMm, double frenchX, double kateRight,
                          const Band &columnHeader);
 
 // The report title of the medal lists: "Kat" + KATE.
-QString medalTitle(const QSqlRecord &first);
+QString medalTitle(const ReportRow &first);
 
 }  // namespace rq::reports

@@ -23,11 +23,11 @@ ColumnLayout SingleLineMedalLayout::columns(int n)
     return layoutColumns(n, kX1, kBound, kMost, kMost);
 }
 
-ReportDocument SingleLineMedalLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument SingleLineMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const bool pair = value(first, QStringLiteral("LAYOUT")) == QStringLiteral("PAAR");
     const double width = 1210 * kMedalUnit;
     const ColumnLayout layout = columns(options.detailColumns);
@@ -35,18 +35,18 @@ ReportDocument SingleLineMedalLayout::build(const QList<QSqlRecord> &rows, const
     const QList<MainColumn> main = {
         {9.1, 9.1, true, QStringLiteral("RANG_TITEL"), rankText},
         {10.4, 38.4, false, QStringLiteral("NAME1_TITEL"),
-         [pair](const QSqlRecord &r) {
+         [pair](const ReportRow &r) {
              return pair ? value(r, QStringLiteral("NAME1")) + QStringLiteral(" / ") + value(r, QStringLiteral("NAME2"))
                          : value(r, QStringLiteral("NAME"));
          }},
         {48.8, 9.4, false, pair ? QString() : QStringLiteral("JAHRGANG_TITEL"),
-         [pair](const QSqlRecord &r) { return pair ? QString() : value(r, QStringLiteral("JAHRGANG")); }},
+         [pair](const ReportRow &r) { return pair ? QString() : value(r, QStringLiteral("JAHRGANG")); }},
         {58.2, 32.9, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {91.1, 8.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {187.5, 187.5 - kBound * kMedalUnit, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {188.8, width - 188.8, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -61,7 +61,7 @@ ReportDocument SingleLineMedalLayout::build(const QList<QSqlRecord> &rows, const
     }
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = kBandHeight * kMedalUnit;
         if (opensRank(row, options.rankLines))

@@ -19,7 +19,7 @@ QString TeamListLayout::rowQuery() const
     return rankingRowQuery(ListLayout::Team);
 }
 
-int TeamListLayout::printedMembers(const QSqlRecord &row)
+int TeamListLayout::printedMembers(const ReportRow &row)
 {
     for (int k = kMembers; k >= 1; --k) {
         if (!value(row, QStringLiteral("PUNKTE_%1").arg(k)).isEmpty())
@@ -28,25 +28,25 @@ int TeamListLayout::printedMembers(const QSqlRecord &row)
     return 0;
 }
 
-int TeamListLayout::bandHeight(const QSqlRecord &row)
+int TeamListLayout::bandHeight(const ReportRow &row)
 {
     return kBandHeight - kMemberHeight * (kMembers - printedMembers(row));
 }
 
-ReportDocument TeamListLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument TeamListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const double width = 698 * kListUnit;
     const QList<MainColumn> main = {
         {13.0, 13.0, true, QStringLiteral("RANG_TITEL"), rankText},
         {16.9, 76.2, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {93.1, 40.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {154.0, 20.9, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {156.6, width - 156.6, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -59,7 +59,7 @@ ReportDocument TeamListLayout::build(const QList<QSqlRecord> &rows, const Layout
                        << rightText(154.0, 5.3, 20.9, value(first, QStringLiteral("NAME2_TITEL")), 10);
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = bandHeight(row) * kListUnit;
         if (opensRank(row, options.rankLines))

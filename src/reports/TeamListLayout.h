@@ -11,12 +11,12 @@ class TeamListLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The highest member 1..6 with points (PUNKTE_k), 0 for none: members after it are not printed.
-    static int printedMembers(const QSqlRecord &row);
+    static int printedMembers(const ReportRow &row);
     // The band height in units: 214, less 32 for each member from 6 down without points.
-    static int bandHeight(const QSqlRecord &row);
+    static int bandHeight(const ReportRow &row);
 };
 
 }  // namespace rq::reports

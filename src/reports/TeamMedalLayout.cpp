@@ -20,25 +20,25 @@ QString TeamMedalLayout::rowQuery() const
     return medalRowQuery(ListLayout::Team);
 }
 
-int TeamMedalLayout::bandHeight(const QSqlRecord &row)
+int TeamMedalLayout::bandHeight(const ReportRow &row)
 {
     return kBandHeight - kMemberHeight * (kMembers - TeamListLayout::printedMembers(row));
 }
 
-ReportDocument TeamMedalLayout::build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const
+ReportDocument TeamMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
-    const QSqlRecord &first = rows.first();
+    const ReportRow &first = rows.first();
     const double width = 1210 * kMedalUnit;
     const QList<MainColumn> main = {
         {7.6, 7.6, true, QStringLiteral("RANG_TITEL"), rankText},
         {10.6, 82.3, false, QStringLiteral("VEREIN_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("VEREIN")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("VEREIN")); }},
         {92.9, 60.0, false, QStringLiteral("KANTON_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("KANTON")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("KANTON")); }},
         {186.0, 20.0, true, QStringLiteral("PUNKTE_TITEL"),
-         [](const QSqlRecord &r) { return value(r, QStringLiteral("PUNKTE")); }},
+         [](const ReportRow &r) { return value(r, QStringLiteral("PUNKTE")); }},
         {186.4, width - 186.4, false, QStringLiteral("AUSZEICHNUNGS_TITEL"), awardText},
     };
 
@@ -51,7 +51,7 @@ ReportDocument TeamMedalLayout::build(const QList<QSqlRecord> &rows, const Layou
                        << rightText(185.5, 2.8, 7.0, value(first, QStringLiteral("NAME2_TITEL")), 6);
 
     QList<Band> bands;
-    for (const QSqlRecord &row : rows) {
+    for (const ReportRow &row : rows) {
         Band band;
         band.height = bandHeight(row) * kMedalUnit;
         if (opensRank(row, options.rankLines))

@@ -11,10 +11,10 @@ class TeamMedalLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<QSqlRecord> &rows, const LayoutOptions &options) const override;
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The band height in units: 107, less 15 for each member from 6 down without points.
-    static int bandHeight(const QSqlRecord &row);
+    static int bandHeight(const ReportRow &row);
 };
 
 }  // namespace rq::reports

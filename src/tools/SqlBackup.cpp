@@ -7,6 +7,7 @@
 #include "common/SafeFile.h"
 #include "common/Text.h"
 #include "db/Database.h"
+#include "db/PreparedStatement.h"
 #include "db/Snapshots.h"
 #include "db/TableDefs.h"
 
@@ -429,19 +430,14 @@ bool SqlRestore::execute(const QString &statement, std::optional<qint64> importI
         insert->table->name + (importId ? QStringLiteral("#(") : QStringLiteral("(")) + insert->columnsWritten + u')';
     auto it = m_inserts.find(key);
     if (it == m_inserts.end()) {
-        QSqlQuery query(m_db.connection());
         const QStringList marks(insert->values.size(), QStringLiteral("?"));
         const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                 .arg(insert->table->name, insert->columns.join(u','), marks.join(u','));
-        if (!query.prepare(sql))
-            db::throwFailure(query.lastError(), sql);
-        it = m_inserts.insert(key, query);
+        it = m_inserts.emplace(key, std::make_unique<db::PreparedStatement>(m_db, sql)).first;
     }
-    for (int i = 0; i < insert->values.size(); ++i)
-        it->bindValue(i, insert->values.at(i));
-    if (it->exec())
+    if (it->second->run(insert->values))
         return true;
-    db::refusalReason(it->lastError());  // a storage fault ends the restore here
+    db::refusalReason(it->second->lastError());  // a storage fault ends the restore here
     return false;
 }
 

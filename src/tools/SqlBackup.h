@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/PreparedStatement.h"
+
 #include <QHash>
 #include <QSqlQuery>
 #include <QString>
@@ -9,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 namespace rq {
 class ErrorList;
@@ -109,7 +112,7 @@ private:
     qint64 m_stored = 0;
     Progress *m_progress = nullptr;  // while the menu command runs
     // Prepared INSERTs by "TABLE(columns)", and the column lists checked.
-    QHash<QString, QSqlQuery> m_inserts;
+    std::unordered_map<QString, std::unique_ptr<db::PreparedStatement>> m_inserts;
     QHash<QString, QStringList> m_knownColumns;
     std::unique_ptr<db::Savepoint> m_transaction;
     QString m_buffer;  // the statement read so far

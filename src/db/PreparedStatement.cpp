@@ -1,0 +1,166 @@
+#include "db/PreparedStatement.h"
+
+#include "db/Database.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QTime>
+#include <QUuid>
+
+#include <sqlite3.h>
+
+namespace rq::db {
+namespace {
+
+// What QtSql binds as NULL: an invalid value, and null texts, byte arrays and dates.
+bool isNullValue(const QVariant &v)
+{
+    if (v.isNull())
+        return true;
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        return static_cast<const QString *>(v.constData())->isNull();
+    case QMetaType::QByteArray:
+        return static_cast<const QByteArray *>(v.constData())->isNull();
+    case QMetaType::QDateTime:
+        return static_cast<const QDateTime *>(v.constData())->isNull();
+    case QMetaType::QDate:
+        return static_cast<const QDate *>(v.constData())->isNull();
+    case QMetaType::QTime:
+        return static_cast<const QTime *>(v.constData())->isNull();
+    case QMetaType::QUuid:
+        return static_cast<const QUuid *>(v.constData())->isNull();
+    default:
+        return false;
+    }
+}
+
+sqlite3 *sqliteHandle(const QSqlDatabase &connection)
+{
+    if (connection.driverName() != QStringLiteral("QSQLITE"))
+        return nullptr;
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+}  // namespace
+
+PreparedStatement::PreparedStatement(const Database &db, const QString &sql)
+    : m_sql(sql)
+    , m_handle(sqliteHandle(db.connection()))
+{
+    if (!m_handle) {
+        m_query = std::make_unique<QSqlQuery>(db.connection());
+        m_query->setForwardOnly(true);
+        if (!m_query->prepare(sql))
+            throwFailure(m_query->lastError(), sql);
+        return;
+    }
+    const QByteArray utf8 = sql.toUtf8();
+    const int code = sqlite3_prepare_v3(m_handle, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                                        &m_statement, nullptr);
+    if (code != SQLITE_OK) {
+        failOnSqlite(QStringLiteral("Unable to execute statement"), code);
+        throwFailure(m_error, sql);
+    }
+}
+
+PreparedStatement::~PreparedStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+bool PreparedStatement::run(const QVariantList &values)
+{
+    m_error = QSqlError();
+    m_changed = 0;
+    if (m_statement)
+        return runOnSqlite(values);
+    for (const QVariant &v : values)
+        m_query->addBindValue(v);
+    if (!m_query->exec()) {
+        m_error = m_query->lastError();
+        return false;
+    }
+    m_changed = m_query->numRowsAffected();
+    return true;
+}
+
+bool PreparedStatement::runOnSqlite(const QVariantList &values)
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    if (values.size() != sqlite3_bind_parameter_count(m_statement)) {
+        m_error = QSqlError(QStringLiteral("Parameter count mismatch"), QString(), QSqlError::StatementError);
+        return false;
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &v = values.at(i);
+        const int column = i + 1;
+        int code = SQLITE_OK;
+        if (isNullValue(v)) {
+            code = sqlite3_bind_null(m_statement, column);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::Bool:
+                code = sqlite3_bind_int(m_statement, column, v.toInt());
+                break;
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+                code = sqlite3_bind_int64(m_statement, column, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                code = sqlite3_bind_double(m_statement, column, v.toDouble());
+                break;
+            case QMetaType::QByteArray: {
+                const auto *bytes = static_cast<const QByteArray *>(v.constData());
+                code = sqlite3_bind_blob(m_statement, column, bytes->constData(), int(bytes->size()), SQLITE_STATIC);
+                break;
+            }
+            case QMetaType::QString: {
+                // The value lives in `values` until the statement has run.
+                const auto *text = static_cast<const QString *>(v.constData());
+                code = sqlite3_bind_text16(m_statement, column, text->utf16(), int(text->size() * sizeof(QChar)),
+                                           SQLITE_STATIC);
+                break;
+            }
+            default: {
+                const QString text = v.toString();
+                code = sqlite3_bind_text16(m_statement, column, text.utf16(), int(text.size() * sizeof(QChar)),
+                                           SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+        if (code != SQLITE_OK) {
+            failOnSqlite(QStringLiteral("Unable to bind parameters"), code);
+            sqlite3_clear_bindings(m_statement);
+            return false;
+        }
+    }
+    int code = sqlite3_step(m_statement);
+    while (code == SQLITE_ROW)
+        code = sqlite3_step(m_statement);
+    if (code != SQLITE_DONE) {
+        failOnSqlite(QStringLiteral("Unable to fetch row"), sqlite3_reset(m_statement));
+        sqlite3_clear_bindings(m_statement);
+        return false;
+    }
+    m_changed = sqlite3_changes(m_handle);
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);  // no pointer into `values` outlives this call
+    return true;
+}
+
+void PreparedStatement::failOnSqlite(const QString &what, int code)
+{
+    const auto *message = static_cast<const char16_t *>(sqlite3_errmsg16(m_handle));
+    m_error = QSqlError(what, QString::fromUtf16(message), QSqlError::StatementError, QString::number(code));
+}
+
+}  // namespace rq::db

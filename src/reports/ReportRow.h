@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QSqlRecord>
+#include <QString>
+
+#include <memory>
+
+class QSqlQuery;
+
+namespace rq::reports {
+
+// One row of a report's row query: its values as text, found by column name.
+// The rows of one query share one column index, so a row holds its texts only
+// and a lookup is one hash probe. (A QSqlRecord carries every field's metadata
+// and finds a name by comparing it with each field in turn: for a list of
+// thousands of positions with a hundred columns each, that dominated the
+// layout and its memory.)
+class ReportRow
+{
+public:
+    ReportRow() = default;
+    // A record is a row: its fields' names and values (NULL as empty text).
+    ReportRow(const QSqlRecord &record);  // NOLINT(google-explicit-constructor)
+
+    // The field as text; empty when missing or NULL.
+    QString value(const QString &field) const;
+    bool isEmpty() const { return m_values.isEmpty(); }
+
+    // Every row of `query` (executed, positioned before its first row), sharing one column index.
+    static QList<ReportRow> readAll(QSqlQuery &query);
+
+private:
+    using ColumnIndex = QHash<QString, qsizetype>;
+    ReportRow(std::shared_ptr<const ColumnIndex> columns, QList<QString> values);
+    static std::shared_ptr<const ColumnIndex> indexOf(const QSqlRecord &record);
+
+    std::shared_ptr<const ColumnIndex> m_columns;
+    QList<QString> m_values;
+};
+
+}  // namespace rq::reports
