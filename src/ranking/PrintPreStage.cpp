@@ -5,6 +5,7 @@
 #include "common/Text.h"
 #include "db/Database.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace rq::ranking {
@@ -53,43 +54,68 @@ QString detailDisplayText(const QString &layout, const QString &leistung, const 
     return trimControl(text);
 }
 
+PreStageBuilder::PreStageBuilder(const QString &layout, const QString &detailsPerLine, bool shortDetail,
+                                 std::function<void(const DetailLine &)> lineDone)
+    : m_flex(detailsPerLine == QStringLiteral("FLEX"))
+    , m_individual(layout == QStringLiteral("PAAR") || layout == QStringLiteral("EINZEL"))
+    , m_layout(layout)
+    , m_shortDetail(shortDetail)
+    , m_lineDone(std::move(lineDone))
+{
+}
+
+void PreStageBuilder::add(const DetailEntry &d)
+{
+    if (!m_line || m_line->position != d.position || m_line->block != d.block) {
+        finish();
+        m_line.emplace();
+        m_line->position = d.position;
+        m_line->block = d.block;
+        m_line->name1 = d.blockName1;
+        m_line->name2 = d.blockName2;
+        m_line->jahrgang = d.blockJahrgang;
+        m_line->points = d.blockPoints;
+        m_line->remarks = d.blockRemarks;
+        m_count = 1;
+    }
+    QString text = detailDisplayText(m_layout, d.leistung, d.zusatzwert, d.punkte, d.detailText, m_shortDetail);
+    if (m_flex && m_individual)
+        text = d.disziplin + QStringLiteral(": ") + text;
+    if (m_flex && (d.leistung.isEmpty() || text.isEmpty() || d.leistung == QStringLiteral("*")))
+        return;
+    const int group = m_flex ? m_count : d.detailNr;
+    if (group < 1 || group > kDetailGroups) {
+        m_unplaced.append(group);
+        return;
+    }
+    m_line->groups[group - 1] = {d.disziplin, d.leistung, d.zusatzwert, d.anzahl, d.punkte, text};
+    ++m_count;
+}
+
+void PreStageBuilder::finish()
+{
+    if (m_line)
+        m_lineDone(*m_line);
+    m_line.reset();
+}
+
 PreStage buildPreStage(const QList<DetailEntry> &details, const QString &layout, const QString &detailsPerLine,
                        bool shortDetail)
 {
-    const bool flex = detailsPerLine == QStringLiteral("FLEX");
-    const bool individual = layout == QStringLiteral("PAAR") || layout == QStringLiteral("EINZEL");
     PreStage stage;
-    int count = 1;
-    for (const DetailEntry &d : details) {
-        if (stage.lines.isEmpty() || stage.lines.last().position != d.position || stage.lines.last().block != d.block) {
-            DetailLine line;
-            line.position = d.position;
-            line.block = d.block;
-            line.name1 = d.blockName1;
-            line.name2 = d.blockName2;
-            line.jahrgang = d.blockJahrgang;
-            line.points = d.blockPoints;
-            line.remarks = d.blockRemarks;
-            stage.lines.append(line);
-            count = 1;
-        }
-        QString text = detailDisplayText(layout, d.leistung, d.zusatzwert, d.punkte, d.detailText, shortDetail);
-        if (flex && individual)
-            text = d.disziplin + QStringLiteral(": ") + text;
-        if (flex && (d.leistung.isEmpty() || text.isEmpty() || d.leistung == QStringLiteral("*")))
-            continue;
-        const int group = flex ? count : d.detailNr;
-        if (group < 1 || group > kDetailGroups) {
-            stage.unplaced.append(group);
-            continue;
-        }
-        stage.lines.last().groups[group - 1] = {d.disziplin, d.leistung, d.zusatzwert, d.anzahl, d.punkte, text};
-        ++count;
-    }
+    PreStageBuilder builder(layout, detailsPerLine, shortDetail,
+                            [&stage](const DetailLine &line) { stage.lines.append(line); });
+    for (const DetailEntry &d : details)
+        builder.add(d);
+    builder.finish();
+    stage.unplaced = builder.unplaced();
     return stage;
 }
 
-QList<DetailEntry> PrintPreStage::readDetails(const RankingList &list)
+namespace {
+
+// Hands every detail of `list` with its block to `add`, in pre-stage order.
+void forEachDetail(const RankingList &list, const std::function<void(const DetailEntry &)> &add)
 {
     enum Column {
         Position,
@@ -115,9 +141,8 @@ QList<DetailEntry> PrintPreStage::readDetails(const RankingList &list)
                        "db.DETAILBLOCK_NR AND db.KAT_NR = ? AND db.KLASSE_NR = ? ORDER BY db.RANGPOS_NR, "
                        "db.DETAILBLOCK_NR, d.DETAILPOS_NR"),
         {list.key().kat, list.key().klasse});
-    QList<DetailEntry> details;
+    DetailEntry d;
     while (q.next()) {
-        DetailEntry d;
         d.position = q.value(Position).toInt();
         d.block = q.value(Block).toInt();
         d.blockName1 = q.value(Name1).toString();
@@ -132,10 +157,13 @@ QList<DetailEntry> PrintPreStage::readDetails(const RankingList &list)
         d.anzahl = q.value(Anzahl).toString();
         d.punkte = q.value(Punkte).toString();
         d.detailText = q.value(DetailText).toString();
-        details.append(d);
+        add(d);
     }
-    return details;
+    if (q.lastError().isValid())
+        db::throwFailure(q.lastError(), q.lastQuery());
 }
+
+}  // namespace
 
 void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::function<void(int, int)> &progress)
 {
@@ -146,29 +174,35 @@ void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::
     list.runner().run({QStringLiteral("delete from  DETAILLINE"), QStringLiteral("WHERE KLASSE_NR = ?"),
                        QStringLiteral("AND KAT_NR = ?")},
                       {list.key().klasse, list.key().kat});
-    const PreStage stage = buildPreStage(readDetails(list), list.layout(), list.detailsPerLine(), shortDetail);
-    for (const int group : stage.unplaced)
-        op.warn(QStringLiteral("Detail Nr. %1 kann nicht in Druckvorstufe übernommen werden").arg(group));
+    // The lines are written as the details are read; progress counts the blocks.
+    const int total = db.scalar(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = ? AND KLASSE_NR = ?"),
+                                {list.key().kat, list.key().klasse})
+                          .toInt();
     const QString sql = insertSql();
-    for (qsizetype i = 0; i < stage.lines.size(); ++i) {
-        const DetailLine &line = stage.lines.at(i);
-        QVariantList values = {list.key().kat,
-                               list.key().klasse,
-                               line.position,
-                               line.block,
-                               textOrNull(line.name1),
-                               textOrNull(line.name2),
-                               textOrNull(line.jahrgang),
-                               textOrNull(line.points),
-                               textOrNull(line.remarks)};
+    int written = 0;
+    QVariantList values;
+    PreStageBuilder builder(list.layout(), list.detailsPerLine(), shortDetail, [&](const DetailLine &line) {
+        values = {list.key().kat,
+                  list.key().klasse,
+                  line.position,
+                  line.block,
+                  textOrNull(line.name1),
+                  textOrNull(line.name2),
+                  textOrNull(line.jahrgang),
+                  textOrNull(line.points),
+                  textOrNull(line.remarks)};
         for (const auto &group : line.groups) {
             for (const QString &field : group)
                 values << textOrNull(field);
         }
         db.execute(sql, values);
         if (progress)
-            progress(int(i + 1), int(stage.lines.size()));
-    }
+            progress(++written, std::max(total, written));
+    });
+    forEachDetail(list, [&builder](const DetailEntry &d) { builder.add(d); });
+    builder.finish();
+    for (const int group : builder.unplaced())
+        op.warn(QStringLiteral("Detail Nr. %1 kann nicht in Druckvorstufe übernommen werden").arg(group));
     transaction.release();
     if (progress)
         progress(0, 0);

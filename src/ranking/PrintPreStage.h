@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace rq::ranking {
 
@@ -69,6 +70,33 @@ struct PreStage
 // those without performance, with an empty text or with the performance "*"
 // are left out ("EINZEL" and "PAAR" put the discipline before the text);
 // otherwise a detail goes to the group of its DETAILPOS_NR.
+//
+// The builder takes the details one by one, in pre-stage order, and hands on
+// each line as soon as its block is complete, so that a list of thousands of
+// positions is never held whole.
+class PreStageBuilder
+{
+public:
+    PreStageBuilder(const QString &layout, const QString &detailsPerLine, bool shortDetail,
+                    std::function<void(const DetailLine &)> lineDone);
+    void add(const DetailEntry &detail);
+    // Hands on the last line.
+    void finish();
+    // Group numbers of details that have no column group (below 1 or above 20), in order.
+    const QList<int> &unplaced() const { return m_unplaced; }
+
+private:
+    bool m_flex;
+    bool m_individual;
+    QString m_layout;
+    bool m_shortDetail;
+    std::function<void(const DetailLine &)> m_lineDone;
+    std::optional<DetailLine> m_line;
+    int m_count = 1;
+    QList<int> m_unplaced;
+};
+
+// The same for details held in a list.
 PreStage buildPreStage(const QList<DetailEntry> &details, const QString &layout, const QString &detailsPerLine,
                        bool shortDetail);
 
@@ -81,9 +109,6 @@ public:
     // `progress` receives (done, total) while the rows are written and (0, 0) at
     // the end. Throws EngineError after showing the refused statement.
     static void build(const RankingList &list, bool shortDetail, const std::function<void(int, int)> &progress = {});
-
-    // The details of `list` with their blocks, in pre-stage order.
-    static QList<DetailEntry> readDetails(const RankingList &list);
 };
 
 }  // namespace rq::ranking

@@ -43,7 +43,7 @@ ReportDocument GameMedalLayout::build(const QList<ReportRow> &rows, const Layout
         band.items << mainLine(main, row, 0.0, 7, false);
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), bands);
+    return paginate(medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), std::move(bands));
 }
 
 }  // namespace rq::reports

@@ -83,7 +83,7 @@ ReportDocument GroupListLayout::build(const QList<ReportRow> &rows, const Layout
     }
     return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")) + u'-' +
                         value(first, QStringLiteral("KLASSE_D")),
-                    rankingListPageHeader(first), columnHeader, bands);
+                    rankingListPageHeader(first), columnHeader, std::move(bands));
 }
 
 }  // namespace rq::reports

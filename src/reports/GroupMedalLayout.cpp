@@ -78,7 +78,7 @@ ReportDocument GroupMedalLayout::build(const QList<ReportRow> &rows, const Layou
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), bands);
+    return paginate(medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), std::move(bands));
 }
 
 }  // namespace rq::reports

@@ -145,7 +145,7 @@ ReportDocument IndividualListLayout::build(const QList<ReportRow> &rows, int det
         bands << band;
     }
     return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
-                    columnHeader, bands);
+                    columnHeader, std::move(bands));
 }
 
 }  // namespace rq::reports

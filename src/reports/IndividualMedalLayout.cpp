@@ -86,7 +86,7 @@ ReportDocument IndividualMedalLayout::build(const QList<ReportRow> &rows, const 
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), bands);
+    return paginate(medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), std::move(bands));
 }
 
 }  // namespace rq::reports

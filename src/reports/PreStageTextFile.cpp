@@ -6,6 +6,7 @@
 #include "db/Database.h"
 #include "ranking/PrintPreStage.h"
 #include "ranking/RankingList.h"
+#include "reports/ReportRow.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -25,12 +26,12 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
         QStringList header;
         QStringList position;
         int blocks;
-        std::function<QStringList(const QSqlRecord &)> block;
+        std::function<QStringList(const ReportRow &)> block;
     };
-    const auto texts = [](const QSqlRecord &b, int n) {
+    const auto texts = [](const ReportRow &b, int n) {
         QStringList out;
         for (int i = 1; i <= n; ++i)
-            out << b.value(QStringLiteral("DETAILTEXT%1").arg(i)).toString();
+            out << b.value(QStringLiteral("DETAILTEXT%1").arg(i));
         return out;
     };
     const QStringList common = {QStringLiteral("KAT_NR"),      QStringLiteral("SPARTE_D"),
@@ -42,23 +43,22 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
         detailTitles << QStringLiteral("DETAIL%1_TITEL").arg(i);
     Shape shape;
     if (layout == QStringLiteral("TEAM")) {
-        shape = {
-            common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
-                                 QStringLiteral("NAME1_TITEL"), QStringLiteral("NAME2_TITEL"),
-                                 QStringLiteral("JAHRGANG_TITEL"), QStringLiteral("AUSZEICHNUNGS_TITEL"),
-                                 QStringLiteral("PUNKTE_TITEL")},
-            {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
-             QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
-            6,
-            [&](const QSqlRecord &b) {
-                QStringList out = {
-                    (b.value(QStringLiteral("NAME1")).toString() + u' ' + b.value(QStringLiteral("NAME2")).toString())};
-                if (b.isEmpty())
-                    out = {QString()};
-                out << b.value(QStringLiteral("JAHRGANG")).toString() << b.value(QStringLiteral("PUNKTE")).toString()
-                    << b.value(QStringLiteral("BEMERKUNGEN")).toString();
-                return out + texts(b, 6);
-            }};
+        shape = {common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
+                                      QStringLiteral("NAME1_TITEL"), QStringLiteral("NAME2_TITEL"),
+                                      QStringLiteral("JAHRGANG_TITEL"), QStringLiteral("AUSZEICHNUNGS_TITEL"),
+                                      QStringLiteral("PUNKTE_TITEL")},
+                 {QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("VEREIN"),
+                  QStringLiteral("KANTON"), QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"),
+                  QStringLiteral("BEMERKUNGEN")},
+                 6,
+                 [&](const ReportRow &b) {
+                     QStringList out = {(b.value(QStringLiteral("NAME1")) + u' ' + b.value(QStringLiteral("NAME2")))};
+                     if (b.isEmpty())
+                         out = {QString()};
+                     out << b.value(QStringLiteral("JAHRGANG")) << b.value(QStringLiteral("PUNKTE"))
+                         << b.value(QStringLiteral("BEMERKUNGEN"));
+                     return out + texts(b, 6);
+                 }};
     } else if (layout == QStringLiteral("GRUPPE")) {
         shape = {common +
                      QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
@@ -68,7 +68,7 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
                   QStringLiteral("KANTON"), QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"),
                   QStringLiteral("BEMERKUNGEN")},
                  4,
-                 [&](const QSqlRecord &b) { return texts(b, 6); }};
+                 [&](const ReportRow &b) { return texts(b, 6); }};
     } else if (layout == QStringLiteral("EINZEL") || layout == QStringLiteral("PAAR")) {
         const bool pair = layout == QStringLiteral("PAAR");
         QStringList header = common + QStringList{QStringLiteral("NAME1_TITEL")};
@@ -84,9 +84,7 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
                  : QStringList{QStringLiteral("RANGPOS_NR"), QStringLiteral("RANG"), QStringLiteral("@NAME"),
                                QStringLiteral("JAHRGANG"), QStringLiteral("VEREIN"), QStringLiteral("KANTON"),
                                QStringLiteral("PUNKTE"), QStringLiteral("AUSZEICHNUNG"), QStringLiteral("BEMERKUNGEN")},
-            4, [&](const QSqlRecord &b) {
-                return QStringList{b.value(QStringLiteral("NAME1")).toString()} + texts(b, 20);
-            }};
+            4, [&](const ReportRow &b) { return QStringList{b.value(QStringLiteral("NAME1"))} + texts(b, 20); }};
     } else if (layout == QStringLiteral("SPIEL")) {
         shape = {common + QStringList{QStringLiteral("VEREIN_TITEL"), QStringLiteral("KANTON_TITEL"),
                                       QStringLiteral("PUNKTE_TITEL"), QStringLiteral("JAHRGANG_TITEL"),
@@ -100,13 +98,13 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
         return std::nullopt;
     }
 
-    QHash<QPair<int, int>, QSqlRecord> blocks;
+    QHash<QPair<int, int>, ReportRow> blocks;
     QSqlQuery lines =
         db.exec(QStringLiteral("SELECT * FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ?"), {key.kat, key.klasse});
-    while (lines.next())
+    for (const ReportRow &line : ReportRow::readAll(lines))
         blocks.insert(
-            {lines.value(QStringLiteral("RANGPOS_NR")).toInt(), lines.value(QStringLiteral("DETAILBLOCK_NR")).toInt()},
-            lines.record());
+            {line.value(QStringLiteral("RANGPOS_NR")).toInt(), line.value(QStringLiteral("DETAILBLOCK_NR")).toInt()},
+            line);
     const auto trimmedJoin = [](const QStringList &fields) { return trimControl(fields.join(u'\t')); };
 
     QStringList out;

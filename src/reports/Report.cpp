@@ -19,8 +19,18 @@ void place(ReportPage &page, const Band &band, double top)
 {
     for (ReportItem item : band.items) {
         item.box.translate(0, top);
-        page.items.append(item);
+        page.items.append(std::move(item));
     }
+}
+
+// The same for a band used once: its items move onto the page.
+void place(ReportPage &page, Band &&band, double top)
+{
+    for (ReportItem &item : band.items) {
+        item.box.translate(0, top);
+        page.items.append(std::move(item));
+    }
+    band.items = QList<ReportItem>();  // frees the storage, which clear() would keep
 }
 
 QString csvField(const QString &text)
@@ -157,7 +167,7 @@ void settleTexts(QList<ReportItem> &items)
     }
 }
 
-ReportDocument paginate(const PageFrame &frame, const QList<Band> &details)
+ReportDocument paginate(const PageFrame &frame, QList<Band> details)
 {
     ReportDocument doc;
     doc.title = frame.title;
@@ -173,6 +183,8 @@ ReportDocument paginate(const PageFrame &frame, const QList<Band> &details)
     double y = 0;
     double top = 0;  // where the detail bands of the current page begin
     const auto newPage = [&] {
+        if (!doc.pages.isEmpty())
+            doc.pages.last().items.squeeze();
         const Band &header = doc.pages.isEmpty() ? firstPageHeader : pageHeader;
         doc.pages.append(ReportPage());
         place(doc.pages.last(), header, 0);
@@ -180,23 +192,26 @@ ReportDocument paginate(const PageFrame &frame, const QList<Band> &details)
         y = top = header.height + columnHeader.height;
     };
     newPage();
-    for (const Band &band : details) {
+    // Each band moves onto its page, so the details are not held twice.
+    for (Band &band : details) {
         if (y + band.height > bottom && y > top)
             newPage();
-        place(doc.pages.last(), settled(band), y);
-        y += band.height;
+        settleTexts(band.items);
+        const double height = band.height;
+        place(doc.pages.last(), std::move(band), y);
+        y += height;
     }
+    doc.pages.last().items.squeeze();
     return doc;
 }
 
-ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader,
-                        const QList<Band> &details)
+ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader, QList<Band> details)
 {
     PageFrame frame;
     frame.title = title;
     frame.pageHeader = pageHeader;
     frame.columnHeader = columnHeader;
-    return paginate(frame, details);
+    return paginate(frame, std::move(details));
 }
 
 void paintPage(const ReportDocument &document, int page, QPainter &painter, double pixelsPerMm)

@@ -68,9 +68,8 @@ struct PageFrame
 // Lays bands out into pages: the page header and the column header at the top
 // of every page, then the detail bands; a detail band that does not fit goes
 // whole to the next page. Texts are settled first (settleTexts).
-ReportDocument paginate(const PageFrame &frame, const QList<Band> &details);
-ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader,
-                        const QList<Band> &details);
+ReportDocument paginate(const PageFrame &frame, QList<Band> details);
+ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader, QList<Band> details);
 
 // Texts longer than their box run on, a left-aligned one to the right, a
 // right-aligned one to the left: nothing printed is ever cut. Where a text that

@@ -40,9 +40,7 @@ std::optional<ReportDocument> run(const ranking::RankingList &list, const Report
         }
     }
     QSqlQuery q = list.database().exec(layout->rowQuery(), {list.key().kat, list.key().klasse});
-    QList<ReportRow> rows;
-    while (q.next())
-        rows << q.record();
+    const QList<ReportRow> rows = ReportRow::readAll(q);
     if (rows.isEmpty()) {
         list.op().warn(QStringLiteral("Kein Daten für Rangliste vorhanden"));
         return std::nullopt;

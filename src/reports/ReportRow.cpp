@@ -5,18 +5,21 @@
 
 namespace rq::reports {
 
-ReportRow::ReportRow(std::shared_ptr<const ColumnIndex> columns, QList<QString> values)
+ReportRow::ReportRow(std::shared_ptr<const ColumnIndex> columns, const std::function<QString(int)> &valueAt, int count)
     : m_columns(std::move(columns))
-    , m_values(std::move(values))
 {
+    m_ends.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        m_text += valueAt(i);
+        m_ends << m_text.size();
+    }
+    m_text.squeeze();
 }
 
 ReportRow::ReportRow(const QSqlRecord &record)
-    : m_columns(indexOf(record))
+    : ReportRow(
+          indexOf(record), [&record](int i) { return record.value(i).toString(); }, record.count())
 {
-    m_values.reserve(record.count());
-    for (int i = 0; i < record.count(); ++i)
-        m_values << record.value(i).toString();
 }
 
 std::shared_ptr<const ReportRow::ColumnIndex> ReportRow::indexOf(const QSqlRecord &record)
@@ -39,7 +42,9 @@ QString ReportRow::value(const QString &field) const
         if (it == m_columns->cend())
             return {};
     }
-    return m_values.at(*it);
+    const qsizetype end = m_ends.at(*it);
+    const qsizetype start = *it == 0 ? 0 : m_ends.at(*it - 1);
+    return start == end ? QString() : m_text.mid(start, end - start);
 }
 
 QList<ReportRow> ReportRow::readAll(QSqlQuery &query)
@@ -53,11 +58,8 @@ QList<ReportRow> ReportRow::readAll(QSqlQuery &query)
             columns = indexOf(record);
             n = record.count();
         }
-        QList<QString> values;
-        values.reserve(n);
-        for (int i = 0; i < n; ++i)
-            values << query.value(i).toString();
-        rows << ReportRow(columns, std::move(values));
+        rows << ReportRow(
+            columns, [&query](int i) { return query.value(i).toString(); }, n);
     }
     return rows;
 }

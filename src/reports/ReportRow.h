@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QSqlQuery;
@@ -26,18 +27,22 @@ public:
 
     // The field as text; empty when missing or NULL.
     QString value(const QString &field) const;
-    bool isEmpty() const { return m_values.isEmpty(); }
+    bool isEmpty() const { return m_ends.isEmpty(); }
 
     // Every row of `query` (executed, positioned before its first row), sharing one column index.
     static QList<ReportRow> readAll(QSqlQuery &query);
 
 private:
     using ColumnIndex = QHash<QString, qsizetype>;
-    ReportRow(std::shared_ptr<const ColumnIndex> columns, QList<QString> values);
+    ReportRow(std::shared_ptr<const ColumnIndex> columns, const std::function<QString(int)> &valueAt, int count);
     static std::shared_ptr<const ColumnIndex> indexOf(const QSqlRecord &record);
 
+    // The values one after the other in one text, each ending where m_ends says:
+    // most of a list's hundred columns are empty, and an empty one then costs
+    // four bytes instead of a text of its own.
     std::shared_ptr<const ColumnIndex> m_columns;
-    QList<QString> m_values;
+    QString m_text;
+    QList<qsizetype> m_ends;
 };
 
 }  // namespace rq::reports

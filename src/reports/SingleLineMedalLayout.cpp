@@ -74,7 +74,7 @@ ReportDocument SingleLineMedalLayout::build(const QList<ReportRow> &rows, const 
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 92.9, 196.6, columnHeader), bands);
+    return paginate(medalListFrame(first, options.introMm, 92.9, 196.6, columnHeader), std::move(bands));
 }
 
 }  // namespace rq::reports

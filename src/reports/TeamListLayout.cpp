@@ -79,7 +79,7 @@ ReportDocument TeamListLayout::build(const QList<ReportRow> &rows, const LayoutO
         bands << band;
     }
     return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
-                    columnHeader, bands);
+                    columnHeader, std::move(bands));
 }
 
 }  // namespace rq::reports

@@ -69,7 +69,7 @@ ReportDocument TeamMedalLayout::build(const QList<ReportRow> &rows, const Layout
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), bands);
+    return paginate(medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), std::move(bands));
 }
 
 }  // namespace rq::reports

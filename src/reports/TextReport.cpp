@@ -21,7 +21,7 @@ ReportDocument textDocument(const QString &title, const QStringList &lines, cons
         item.pointSize = pointSize;
         bands.append(Band{height, {item}});
     }
-    return paginate(title, Band(), Band(), bands);
+    return paginate(title, Band(), Band(), std::move(bands));
 }
 
 }  // namespace rq::reports
