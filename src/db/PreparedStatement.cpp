@@ -91,8 +91,7 @@ bool PreparedStatement::run(const QVariantList &values)
 
 bool PreparedStatement::runOnSqlite(const QVariantList &values)
 {
-    sqlite3_reset(m_statement);
-    sqlite3_clear_bindings(m_statement);
+    // The statement was reset and its bindings cleared at the end of its last run.
     if (values.size() != sqlite3_bind_parameter_count(m_statement)) {
         m_error = QSqlError(QStringLiteral("Parameter count mismatch"), QString(), QSqlError::StatementError);
         return false;

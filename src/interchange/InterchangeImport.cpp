@@ -195,6 +195,7 @@ CheckedLine checkLine(const QString &line, const QList<FieldRule> &rules)
     QString value;
     reader.next(value);  // the line type, checked by the caller
     CheckedLine checked;
+    checked.values.reserve(rules.size() + 2);  // the caller adds import number and line type
     for (const FieldRule &rule : rules) {
         if (!reader.next(value) || !checkField(rule, value, checked.values)) {
             checked.reason = rule.reason;
@@ -311,7 +312,6 @@ void InterchangeImport::storeLines(const LineSource &lines, qint64 size, Format 
     for (const int type : {2, 1}) {
         const QList<FieldRule> &rules = rulesByType[type - 1];
         db::PreparedStatement insert(m_db, insertSql(tables[type - 1], rules));
-        QVariantList values;
         int lineNumber = 0;
         lines([&](const QString &line) {
             ++lineNumber;
@@ -329,14 +329,13 @@ void InterchangeImport::storeLines(const LineSource &lines, qint64 size, Format 
             }
             if (*lineType != type)
                 return;
-            const CheckedLine checked = checkLine(line, rules);
+            CheckedLine checked = checkLine(line, rules);
             if (!checked.reason.isEmpty()) {
                 refuse(lineNumber, checked.reason);
                 return;
             }
-            values = checked.values;
-            values << m_importId << type;
-            if (insert.run(values))
+            checked.values << m_importId << type;
+            if (insert.run(checked.values))
                 ++m_stored[type - 1];
             else
                 refuse(lineNumber, QStringLiteral(": ") + db::refusalReason(insert.lastError()));
