@@ -9,6 +9,8 @@
 #include <QSqlQueryModel>
 #include <QSqlRecord>
 
+#include <array>
+
 namespace rq::capture {
 namespace {
 
@@ -29,8 +31,9 @@ const QString kOrdered = QStringLiteral(
     "from PERSON where KAT_ID = ? AND STATUS_ID = 1 order by PKT_VAL desc,RANG asc,AUSZEICHNUNG_ID asc");
 
 // A model needs a query that can move back and forth, so it is not the
-// forward-only kind the database hands out for plain reading.
-void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVariantList &values)
+// forward-only kind the database hands out for plain reading. The model reads
+// its rows in portions as its grid asks for them, unless `all`.
+void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVariantList &values, bool all)
 {
     QSqlQuery q(db.connection());
     if (!q.prepare(sql))
@@ -40,7 +43,7 @@ void fill(QSqlQueryModel &model, db::Database &db, const QString &sql, const QVa
     if (!q.exec())
         db::throwFailure(q.lastError(), sql);
     model.setQuery(std::move(q));
-    while (model.canFetchMore())
+    while (all && model.canFetchMore())
         model.fetchMore();
 }
 
@@ -58,17 +61,19 @@ ParticipantData::~ParticipantData() = default;
 
 void ParticipantData::refreshCategories()
 {
-    fill(*m_categories, m_db, kCategories, {});
+    // One row per category: all of them, so that a category is found among them.
+    fill(*m_categories, m_db, kCategories, {}, true);
 }
 
 void ParticipantData::showCategory(int kat)
 {
-    fill(*m_persons, m_db, kPersons, {kat});
+    m_shownCategory = kat;
+    fill(*m_persons, m_db, kPersons, {kat}, false);
 }
 
 void ParticipantData::refreshOrdered(int kat)
 {
-    fill(*m_ordered, m_db, kOrdered, {kat});
+    fill(*m_ordered, m_db, kOrdered, {kat}, false);
 }
 
 int ParticipantData::categoryRow(qint64 kat) const
@@ -80,22 +85,35 @@ int ParticipantData::categoryRow(qint64 kat) const
     return -1;
 }
 
-int ParticipantData::personRow(const QString &text) const
+int ParticipantData::personRow(const QString &text)
 {
-    if (const auto nr = num::parseInteger(text)) {
-        for (int r = 0; r < m_persons->rowCount(); ++r) {
-            if (m_persons->record(r).value(QStringLiteral("START_NR")).toLongLong() == *nr)
-                return r;
+    // The search reads the keys and searched texts of the category in the grid's
+    // order, not the grid's rows, which are read only up to the row found.
+    QSqlQuery q = m_db.exec(QStringLiteral("select PERS_ID, coalesce(NAME, '') || ' ' || coalesce(VORNAME, ''), "
+                                           "coalesce(PREFIX, '') || ' ' || coalesce(ORT, ''), ORT from PERSON "
+                                           "where KAT_ID = ? order by PERS_ID"),
+                            {m_shownCategory});
+    const auto number = num::parseInteger(text);
+    std::array<int, 3> firstMatch = {-1, -1, -1};  // by name, club, place
+    int found = -1;
+    for (int row = 0; found < 0 && q.next(); ++row) {
+        if (number) {
+            if (q.value(0).toLongLong() == *number)
+                found = row;
+            continue;
         }
-        return -1;
-    }
-    for (const char *field : {"NAME", "EINTRAG", "ORT"}) {
-        for (int r = 0; r < m_persons->rowCount(); ++r) {
-            if (m_persons->record(r).value(QString::fromLatin1(field)).toString().startsWith(text, Qt::CaseInsensitive))
-                return r;
+        for (int field = 0; field < 3; ++field) {
+            if (firstMatch.at(field) < 0 && q.value(field + 1).toString().startsWith(text, Qt::CaseInsensitive))
+                firstMatch.at(field) = row;
         }
+        if (firstMatch.at(0) >= 0)
+            found = firstMatch.at(0);  // a name comes first; nothing later can change that
     }
-    return -1;
+    if (found < 0 && !number)
+        found = firstMatch.at(1) >= 0 ? firstMatch.at(1) : firstMatch.at(2);
+    while (found >= m_persons->rowCount() && m_persons->canFetchMore())
+        m_persons->fetchMore();
+    return found < m_persons->rowCount() ? found : -1;
 }
 
 QString ParticipantData::statusWord(int status)

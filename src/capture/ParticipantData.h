@@ -26,8 +26,9 @@ public:
     // Columns KAT_NR, SPARTE_BEZ, KAT_BEZ, KAT_STR, ordered by category.
     QSqlQueryModel *categories() const { return m_categories.get(); }
     // Columns KAT_NR, START_NR, IDENT, EINTRAG (club), NAME, JAHRGANG, ORT, STATUS.
+    // Read in portions as the grid scrolls: a category may have thousands.
     QSqlQueryModel *persons() const { return m_persons.get(); }
-    // Participants with status 1 of the category: PKT_VAL desc, RANG, AUSZEICHNUNG_ID (as text).
+    // Participants with status 1 of the category: PKT_VAL desc, RANG, AUSZEICHNUNG_ID (as text); read in portions.
     QSqlQueryModel *ordered() const { return m_ordered.get(); }
 
     void refreshCategories();
@@ -42,8 +43,8 @@ public:
     int categoryRow(qint64 kat) const;
     // Row of the participant in persons(): by start number when `text` is a
     // whole number, else the first whose name, then club, then place begins
-    // with it (any case); -1 when none.
-    int personRow(const QString &text) const;
+    // with it (any case); -1 when none. The model has read that row when it returns.
+    int personRow(const QString &text);
 
     // "Unbearbeitet", "Erfasst", "Abgemeldet", "Disqualifiziert"; empty for other codes.
     static QString statusWord(int status);
@@ -53,6 +54,7 @@ private:
     std::unique_ptr<QSqlQueryModel> m_categories;
     std::unique_ptr<QSqlQueryModel> m_persons;
     std::unique_ptr<QSqlQueryModel> m_ordered;
+    int m_shownCategory = 0;
 };
 
 }  // namespace rq::capture

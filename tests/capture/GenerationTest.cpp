@@ -8,6 +8,7 @@
 
 #include <QScopeGuard>
 #include <QSqlQuery>
+#include <QSqlQueryModel>
 
 #include <gtest/gtest.h>
 
@@ -189,4 +190,45 @@ TEST_F(GenerationTest, LateRegistration)
     EXPECT_EQ(op.messages.at(1), QStringLiteral("Fehler: Konflikt mit anderer Person gefunden"));
     EXPECT_TRUE(op.messages.at(2).startsWith(QStringLiteral("Fehler: INSERT INTO PERSON")));
     EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM PERSVEREIN")), QStringList{QStringLiteral("0")});
+}
+
+// The participant grid reads a large category in portions; a search still finds
+// any participant, by start number or by the start of name, club or place (in
+// that order of preference), and the grid has read the row it selects.
+TEST(ParticipantData, SearchFindsParticipantsTheGridHasNotReadYet)
+{
+    test::TempDatabase temp;
+    db::Database &db = *temp.db;
+    db::Savepoint all(db);
+    for (int nr = 1; nr <= 1200; ++nr)
+        db.exec(
+            QStringLiteral("INSERT INTO PERSON (KAT_ID, PERS_ID, NAME, VORNAME, PREFIX, ORT, STATUS_ID, IMPORT_ID, "
+                           "ZEILENTYP_ID) VALUES (4, ?, ?, 'Anna', 'TV', ?, 0, 1, 2)"),
+            {nr * 2, QStringLiteral("Name%1").arg(nr), nr == 900 ? QStringLiteral("Zürich") : QStringLiteral("Bern")});
+    all.release();
+    ParticipantData data(db);
+    data.showCategory(4);
+    ASSERT_LT(data.persons()->rowCount(), 1200);
+
+    const struct
+    {
+        const char *text;
+        int row;  // -1: not found
+    } cases[] = {
+        {"2000", 999},  // start number 2000 is participant 1000
+        {"name1150", 1149},  // any case
+        {"Name1 Anna", 0},  // name and first name as the grid shows them
+        {"TV Zü", 899},  // club
+        {"zür", 899},  // place
+        {"1999", -1},  // no such start number
+        {"Nobody", -1},
+    };
+    for (const auto &c : cases) {
+        const int row = data.personRow(QString::fromUtf8(c.text));
+        EXPECT_EQ(row, c.row) << c.text;
+        if (row >= 0) {
+            ASSERT_LT(row, data.persons()->rowCount()) << c.text;
+            EXPECT_EQ(data.persons()->index(row, 1).data().toInt(), (row + 1) * 2) << c.text;
+        }
+    }
 }
