@@ -25,6 +25,7 @@ public:
                   QString saveDirectory = QString());
 
     int page() const { return m_page; }
+    int pageCount() const { return int(m_document.pages.size()); }
     void showPage(int page);
     // Saves by the file's suffix: .pdf, .txt, .csv or .html.
     void saveAs(const QString &path);

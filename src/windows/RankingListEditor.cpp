@@ -702,9 +702,13 @@ void RankingListEditor::print()
         m_print->setEnabled(true);
     });
     runGuarded(m_op, [this] {
-        const auto document =
-            reports::ReportDispatch::rankingList(m_models.requireSelectedList(), reportOptions(),
-                                                 [this](int done, int total) { showProgress(done, total); });
+        std::optional<reports::ReportDocument> document;
+        {
+            // The wait cursor stays until the pages are laid out, not only while the pre-stage runs.
+            const auto wait = m_op.waitCursor();
+            document = reports::ReportDispatch::rankingList(m_models.requireSelectedList(), reportOptions(),
+                                                            [this](int done, int total) { showProgress(done, total); });
+        }
         showProgress(0, 0);
         if (!document)
             return;
@@ -729,8 +733,12 @@ void RankingListEditor::printTemplate()
         const RankingList list = m_models.requireSelectedList();
         reports::ReportOptions options = reportOptions();
         options.introMm = intro;
-        const auto document = reports::ReportDispatch::medalList(
-            list, options, [this](int done, int total) { showProgress(done, total); });
+        std::optional<reports::ReportDocument> document;
+        {
+            const auto wait = m_op.waitCursor();
+            document = reports::ReportDispatch::medalList(list, options,
+                                                          [this](int done, int total) { showProgress(done, total); });
+        }
         showProgress(0, 0);
         if (!document)
             return;
@@ -744,6 +752,11 @@ void RankingListEditor::showProgress(int done, int total)
 {
     m_progress->setRange(0, std::max(1, total));
     m_progress->setValue(total == 0 ? 0 : done);
+    // The work runs on this thread, so the bar is painted here, at most every 100 ms.
+    if (total == 0 || !m_progressShown.isValid() || m_progressShown.elapsed() >= 100) {
+        m_progress->repaint();
+        m_progressShown.start();
+    }
 }
 
 void RankingListEditor::runOnOrderedList(const std::function<int(const RankingList &, int)> &command)

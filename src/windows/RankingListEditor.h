@@ -6,6 +6,7 @@
 #include "reports/ReportDispatch.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHash>
 
 #include <functional>
@@ -130,6 +131,7 @@ private:
     QLabel *m_caption = nullptr;
     QLabel *m_listLines[2] = {nullptr, nullptr};  // which list "Erfassen" and "Rangieren" work on
     QProgressBar *m_progress = nullptr;
+    QElapsedTimer m_progressShown;
     QHash<QString, QPushButton *> m_buttons;  // by object name
     QPushButton *m_print = nullptr;
     QPushButton *m_saveStage = nullptr;
