@@ -43,34 +43,55 @@ bool ResultEntry::load(int kat, int startNr, int decimals)
     m_kat = kat;
     m_startNr = startNr;
     m_rows.clear();
+    // The columns of kWholePerson by position: a name would be looked up for every row.
+    enum Column {
+        Rang,
+        Bemerkung,
+        StatPers,
+        Auszeichnung,
+        Name,
+        Vorname,
+        Verein,
+        Jahrgang,
+        Sparte,
+        Kategorie,
+        PkttotTxt,
+        Ident,
+        DiszId,
+        EinheitId,
+        Disziplin,
+        LeiTxt,
+        ZusTxt,
+        PktTxt
+    };
     QSqlQuery q = m_db.select(kWholePerson, {kat, startNr});
     bool found = false;
     while (q.next()) {
         if (!found) {
             found = true;
-            m_person.name = q.value(QStringLiteral("NAME")).toString();
-            m_person.vorname = q.value(QStringLiteral("VORNAME")).toString();
-            m_person.jahrgang = q.value(QStringLiteral("JAHRGANG")).toString();
-            m_person.rang = q.value(QStringLiteral("RANG")).toString();
-            m_person.auszeichnung = q.value(QStringLiteral("AUSZEICHNUNG_ID")).toString();
-            m_person.bemerkung = q.value(QStringLiteral("BEMERKUNG")).toString();
-            m_person.status = q.value(QStringLiteral("STAT_PERS")).toInt();
-            m_lastTotal = q.value(QStringLiteral("PKTTOT_TXT")).toString();
-            m_sparte = q.value(QStringLiteral("SPARTE")).toString();
-            m_kategorie = q.value(QStringLiteral("KATEGORIE")).toString();
-            m_verein = q.value(QStringLiteral("VEREIN")).toString();
+            m_person.name = q.value(Name).toString();
+            m_person.vorname = q.value(Vorname).toString();
+            m_person.jahrgang = q.value(Jahrgang).toString();
+            m_person.rang = q.value(Rang).toString();
+            m_person.auszeichnung = q.value(Auszeichnung).toString();
+            m_person.bemerkung = q.value(Bemerkung).toString();
+            m_person.status = q.value(StatPers).toInt();
+            m_lastTotal = q.value(PkttotTxt).toString();
+            m_sparte = q.value(Sparte).toString();
+            m_kategorie = q.value(Kategorie).toString();
+            m_verein = q.value(Verein).toString();
         }
-        if (q.isNull(QStringLiteral("DISZ_ID")))
+        if (q.isNull(DiszId))
             continue;  // a participant without disciplines
         DisciplineRow row;
-        row.disziplinId = q.value(QStringLiteral("DISZ_ID")).toLongLong();
-        row.ident = q.value(QStringLiteral("IDENT")).toString();
-        row.disziplin = q.value(QStringLiteral("DISZIPLIN")).toString();
-        row.unit = q.value(QStringLiteral("EINHEIT_ID")).toInt();
-        row.performance = q.value(QStringLiteral("LEI_TXT")).toString();
+        row.disziplinId = q.value(DiszId).toLongLong();
+        row.ident = q.value(Ident).toString();
+        row.disziplin = q.value(Disziplin).toString();
+        row.unit = q.value(EinheitId).toInt();
+        row.performance = q.value(LeiTxt).toString();
         if (!row.performance.isEmpty()) {
-            row.additional = q.value(QStringLiteral("ZUS_TXT")).toString();
-            row.points = q.value(QStringLiteral("PKT_TXT")).toString();
+            row.additional = q.value(ZusTxt).toString();
+            row.points = q.value(PktTxt).toString();
         } else {
             row.points = QStringLiteral("0");
         }
