@@ -50,26 +50,34 @@ int RankingOperations::rankAndRenumber(const SortSettings &sort, int reselect)
     }
     int m = m_list.maxPosition();
     cleanUp(m);
-    if (reselect != -1)
-        reselect += m;
-    // Every number is lifted above m first, so the renumbering never meets a number still in use.
-    for (const char *name : kPositionTables) {
-        m_runner.run({QStringLiteral("UPDATE %1 SET RANGPOS_NR  = RANGPOS_NR + ?").arg(table(name)),
-                      QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?")},
-                     {m, m_kl, m_kat});
-    }
-    for (const auto &[old, n] : renumbering(ordered)) {
-        const int p = old + m;
-        if (p == reselect)
-            reselect = n;
+    // Only positions whose number changes move: each is lifted above m first, so
+    // that the renumbering never meets a number still in use (a position that
+    // keeps its number keeps one no other position gets).
+    QList<std::pair<int, int>> moves = renumbering(ordered);
+    moves.removeIf([](const std::pair<int, int> &move) { return move.first == move.second; });
+    const auto moveTo = [this](int from, const QVariant &to) {
         for (const char *name : kPositionTables) {
-            // The new number goes in as text, as the statement has always shown it.
             m_runner.run({QStringLiteral("UPDATE %1 SET RANGPOS_NR = ?").arg(table(name)),
                           QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?"),
                           QStringLiteral("AND RANGPOS_NR = ?")},
-                         {QString::number(n), m_kl, m_kat, p});
+                         {to, m_kl, m_kat, from});
         }
+    };
+    for (const auto &[old, n] : moves)
+        moveTo(old, old + m);
+    bool reselected = reselect == -1;
+    for (const auto &[old, n] : moves) {
+        if (old == reselect && !reselected) {
+            reselect = n;
+            reselected = true;
+        }
+        // The new number goes in as text, as the statement has always shown it.
+        moveTo(old + m, QString::number(n));
     }
+    // A position that keeps its number is found where it was; one that is gone, above the list.
+    if (!reselected &&
+        !std::any_of(ordered.cbegin(), ordered.cend(), [reselect](const Position &p) { return p.number == reselect; }))
+        reselect += m;
     m = m_list.maxPosition();
     cleanUp(m);
     transaction.release();
