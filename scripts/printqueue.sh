@@ -56,9 +56,19 @@ EOF
         echo "The private print scheduler did not start." >&2
         return 1
     fi
-    lpadmin -p RanquillTest -E -v cups-pdf:/ranquilltest -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
-        -o PageSize=Letter 2> /dev/null
-    lpadmin -d RanquillTest
+    # A scheduler that has just started may still refuse administration for a moment.
+    for i in $(seq 1 30); do
+        if lpadmin -p RanquillTest -E -v cups-pdf:/ranquilltest -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+            -o PageSize=Letter 2> "$dir/log/lpadmin.err" && lpadmin -d RanquillTest 2>> "$dir/log/lpadmin.err"; then
+            break
+        fi
+        sleep 0.2
+    done
+    if ! lpstat -d 2> /dev/null | grep -q RanquillTest; then
+        cat "$dir/log/lpadmin.err" "$dir/log/error_log" >&2 2> /dev/null || true
+        echo "The test print queue could not be set up." >&2
+        return 1
+    fi
     export RANQUILL_PRINT_OUT="$dir/out"
     export RANQUILL_PRINT_SPOOL="$dir/spool"
 }
