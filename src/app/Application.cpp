@@ -16,6 +16,7 @@
 #include "interchange/RankingListImport.h"
 #include "interchange/TextTableImport.h"
 #include "ranking/RankingListModels.h"
+#include "reports/ResultsSite.h"
 #include "tools/SqlBackup.h"
 #include "windows/LateRegistrationDialog.h"
 #include "windows/ParticipantSelection.h"
@@ -24,6 +25,7 @@
 #include "windows/ResultEntryWindow.h"
 #include "windows/SnapshotDialog.h"
 
+#include <QDir>
 #include <QScopeGuard>
 
 namespace rq {
@@ -33,7 +35,8 @@ namespace {
 const Command kDataCommands[] = {
     Command::Backup,         Command::QueryEditor,      Command::ExportE2v,         Command::ImportV2e,
     Command::ImportE2v,      Command::RemoveImports,    Command::ImportRankingList, Command::ImportTextTable,
-    Command::CaptureResults, Command::EditRankingLists, Command::LateRegistration,  Command::Snapshots};
+    Command::CaptureResults, Command::EditRankingLists, Command::LateRegistration,  Command::Snapshots,
+    Command::PublishResults};
 
 const QString kRestoreOffer =
     QStringLiteral("Die Datenbank wurde neu angelegt: eine Sicherung (RanBase.sql) kann jetzt in sie geladen werden.");
@@ -136,9 +139,65 @@ void Application::connectCommands(db::Database &db)
     main.setCommand(Command::ImportTextTable, [&db, &op] { interchange::TextTableImport(db, op).run(); });
     main.setCommand(Command::EditRankingLists, [this] { m_rankingEditor->exec(); });
     main.setCommand(Command::Snapshots, [&db, &op, &main] { windows::SnapshotDialog(db, op, &main).exec(); });
+    main.setCommand(Command::PublishResults, [this, &op] { publishResults(op); });
+    connectResultsSite(db);
     main.setCommand(Command::QueryEditor, [this] {
         m_queryEditor->fillTables();
         m_queryEditor->exec();
+    });
+}
+
+reports::ResultsSite Application::resultsSite(db::Database &db, const QString &directory) const
+{
+    reports::ResultsSite site(db, directory);
+    site.setPdfDirectory(m_ini.readString(QStringLiteral("Options"), QStringLiteral("PDF-Path"),
+                                          m_paths.baseDirectory + QStringLiteral("PDF-Temp/")));
+    site.setAutoRefresh(reports::ResultsSite::autoRefreshSetting(m_ini));
+    return site;
+}
+
+void Application::publishResults(Operator &op)
+{
+    const auto directory = op.askText(QStringLiteral("Ergebnisse veröffentlichen"),
+                                      QStringLiteral("Verzeichnis der Ergebnisse (leer: keine Ergebnisse schreiben):"),
+                                      reports::ResultsSite::directorySetting(m_ini));
+    if (!directory)
+        return;
+    reports::ResultsSite::setDirectorySetting(m_ini, *directory);
+    if (directory->trimmed().isEmpty()) {
+        op.report(QStringLiteral("Es werden keine Ergebnisse mehr geschrieben"));
+        return;
+    }
+    const auto wait = op.waitCursor();
+    resultsSite(*m_database, directory->trimmed()).publishAll();
+    op.report(QStringLiteral("Ergebnisse in %1 geschrieben; sie werden nach jeder Änderung einer Rangliste "
+                             "nachgeführt")
+                  .arg(QDir::toNativeSeparators(directory->trimmed())));
+}
+
+void Application::connectResultsSite(db::Database &db)
+{
+    // Changes are gathered and written shortly after the last of them, once the
+    // operation that made them has committed and the window answers again.
+    m_siteTimer.setSingleShot(true);
+    m_siteTimer.setInterval(300);
+    db.setListListener([this](int kat, int klasse) {
+        if (!m_changedLists.contains(ranking::ListKey{kat, klasse}))
+            m_changedLists.append({kat, klasse});
+        m_siteTimer.start();
+    });
+    QObject::connect(&m_siteTimer, &QTimer::timeout, m_mainWindow.get(), [this, &db] {
+        const QList<ranking::ListKey> changed = std::exchange(m_changedLists, {});
+        const QString directory = reports::ResultsSite::directorySetting(m_ini);
+        if (directory.isEmpty() || changed.isEmpty())
+            return;
+        try {
+            resultsSite(db, directory).publishLists(changed);
+        } catch (const Error &e) {
+            // Not worth a message box in the middle of the work: the status line says it, the next change retries.
+            m_changedLists += changed;
+            m_mainWindow->op().report(QStringLiteral("Ergebnisse konnten nicht geschrieben werden: ") + e.message());
+        }
     });
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "common/AppPaths.h"
+#include "ranking/RankingList.h"
 
+#include <QList>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -25,6 +28,12 @@ class Database;
 namespace ranking {
 class RankingListModels;
 }
+
+namespace reports {
+class ResultsSite;
+}
+
+class Operator;
 
 namespace windows {
 class LateRegistrationDialog;
@@ -52,6 +61,11 @@ private:
     void createWindows(db::Database &db);
     void connectCommands(db::Database &db);
     void connectUnavailableDatabase();
+    // "Ergebnisse veröffentlichen...": the directory setting, then the whole site.
+    void publishResults(Operator &op);
+    // Rewrites the pages of changed lists when the directory setting names one.
+    void connectResultsSite(db::Database &db);
+    reports::ResultsSite resultsSite(db::Database &db, const QString &directory) const;
 
     AppPaths m_paths;
     IniFile &m_ini;
@@ -68,6 +82,8 @@ private:
     std::unique_ptr<windows::ResultEntryWindow> m_resultEntry;
     std::unique_ptr<windows::ParticipantSelection> m_participantSelection;
     std::unique_ptr<windows::LateRegistrationDialog> m_lateRegistration;
+    QTimer m_siteTimer;
+    QList<ranking::ListKey> m_changedLists;
 };
 
 }  // namespace rq

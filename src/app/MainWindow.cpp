@@ -87,6 +87,10 @@ const QList<MenuItem> &menuItems()
          QStringLiteral("Die Daten auf den Stand vor einem Befehl zurücksetzen, der Daten gelöscht oder "
                         "überschrieben hat"),
          false, QStyle::SP_BrowserReload},
+        {QStringLiteral("Datei"), Command::PublishResults, QStringLiteral("Ergebnisse &veröffentlichen"),
+         QStringLiteral("Alle Ranglisten als Webseiten in das Ergebnisverzeichnis schreiben; danach nach jeder "
+                        "Änderung die geänderte Liste"),
+         false, QStyle::SP_DriveNetIcon},
         {QStringLiteral("Datei"), Command::Quit, QStringLiteral("&Beenden"), QStringLiteral("Ranquill beenden"), false,
          QStyle::SP_DialogCloseButton},
         {QStringLiteral("Bearbeiten"), Command::CaptureResults, QStringLiteral("Resultate erfassen "),

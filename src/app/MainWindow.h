@@ -29,6 +29,7 @@ enum class Command {
     ImportRankingList,
     ImportTextTable,
     Snapshots,
+    PublishResults,
     Quit,
     CaptureResults,
     EditRankingLists,

@@ -170,6 +170,7 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
         ++counter;
     }
     transaction.release();
+    m_db.listChanged(headerKat, 0);
     m_op.report(QStringLiteral("Rangliste %1-0: %2 erzeugt")
                     .arg(headerKat)
                     .arg(counted(counter - 1, QStringLiteral("Position"), QStringLiteral("Positionen"))));

@@ -23,8 +23,11 @@
 #include "reports/PreStageTextFile.h"
 #include "reports/Report.h"
 #include "reports/ReportDispatch.h"
+#include "reports/ResultsSite.h"
 #include "tools/QueryRunner.h"
 #include "tools/SqlBackup.h"
+
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <limits>
@@ -178,7 +181,7 @@ const char *CommandLine::usage()
            "  print-pdf KAT KLASSE DATEI [--no-rules] [--points-hidden] | prestage-txt KAT KLASSE DATEI\n"
            "  medal-pdf KAT KLASSE DATEI [--intro MM] [--single-line] [--no-rules] [--points-hidden]\n"
            "  export-list KAT KLASSE DATEI [--dev] | import-list DATEI ... | import-table DATEI [--ignore-errors]\n"
-           "  snapshots | snapshot-restore NAME\n";
+           "  snapshots | snapshot-restore NAME | publish VERZEICHNIS\n";
 }
 
 const QList<CommandLine::Command> &CommandLine::commands()
@@ -208,6 +211,7 @@ const QList<CommandLine::Command> &CommandLine::commands()
         {"import-table", "F", "--ignore-errors", always, &CommandLine::importTable},
         {"snapshots", "", "", never, &CommandLine::snapshots},
         {"snapshot-restore", "W", "", never, &CommandLine::snapshotRestore},
+        {"publish", "F", "", never, &CommandLine::publish},
     };
     return table;
 }
@@ -225,7 +229,39 @@ CommandLine::Invocation CommandLine::parse(const QStringList &words)
 
 bool CommandLine::run(const Invocation &invocation)
 {
-    return (this->*invocation.command->handler)(invocation.arguments);
+    // The lists the command changes; with "Ergebnisse-Pfad" set, their pages are rewritten after it.
+    QList<ranking::ListKey> changed;
+    m_db.setListListener([&changed](int kat, int klasse) {
+        if (!changed.contains(ranking::ListKey{kat, klasse}))
+            changed.append({kat, klasse});
+    });
+    const auto forget = qScopeGuard([this] { m_db.setListListener({}); });
+    const bool ok = (this->*invocation.command->handler)(invocation.arguments);
+    const QString site = reports::ResultsSite::directorySetting(m_ini);
+    if (!changed.isEmpty() && !site.isEmpty()) {
+        try {
+            resultsSite(site).publishLists(changed);
+        } catch (const Error &e) {
+            // The command's own work is done and stays; the site is written again after the next change.
+            m_op.warn(
+                QStringLiteral("Die Ergebnisse in %1 konnten nicht geschrieben werden: %2").arg(site, e.message()));
+        }
+    }
+    return ok;
+}
+
+reports::ResultsSite CommandLine::resultsSite(const QString &directory) const
+{
+    reports::ResultsSite site(m_db, directory);
+    site.setPdfDirectory(m_ini.readString(QStringLiteral("Options"), QStringLiteral("PDF-Path")));
+    site.setAutoRefresh(reports::ResultsSite::autoRefreshSetting(m_ini));
+    return site;
+}
+
+bool CommandLine::publish(const Arguments &a)
+{
+    resultsSite(a.at(0)).publishAll();
+    return true;
 }
 
 ranking::RankingList CommandLine::list(const Arguments &a) const

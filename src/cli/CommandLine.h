@@ -18,6 +18,10 @@ namespace rq::ranking {
 class RankingList;
 }
 
+namespace rq::reports {
+class ResultsSite;
+}
+
 namespace rq::cli {
 
 // Thrown for a command line that does not fit its command: the usage is shown, exit 2.
@@ -105,6 +109,8 @@ private:
     bool importTable(const Arguments &a);
     bool snapshots(const Arguments &a);
     bool snapshotRestore(const Arguments &a);
+    bool publish(const Arguments &a);
+    reports::ResultsSite resultsSite(const QString &directory) const;
 
     // The list named by the first two positional arguments (KAT KLASSE).
     ranking::RankingList list(const Arguments &a) const;

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -56,6 +57,17 @@ public:
     // The first column of the first row, or an invalid QVariant without rows.
     QVariant scalar(const QString &sql, const QVariantList &values = {});
 
+    // Who wants to know that what a ranking list prints has changed (the
+    // results site): the operations on lists tell it the list's key, the
+    // listener decides when to act (after the change has been committed).
+    using ListListener = std::function<void(int kat, int klasse)>;
+    void setListListener(ListListener listener) { m_listListener = std::move(listener); }
+    void listChanged(int kat, int klasse) const
+    {
+        if (m_listListener)
+            m_listListener(kat, klasse);
+    }
+
     bool tableExists(const QString &name) const;
     QStringList tableNames() const;  // the user tables, without SQLite's own
 
@@ -64,6 +76,7 @@ private:
     QString m_connectionName;
     std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_prepared;
     QHash<QString, QSqlQuery> m_selects;
+    ListListener m_listListener;
 };
 
 // The engine's own text of a failure (the driver's when the engine gave none).

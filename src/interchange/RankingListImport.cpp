@@ -139,6 +139,7 @@ RankingListImport::Step RankingListImport::importList(const QString &path)
         }
     }
     replacement->release();
+    m_db.listChanged(key.kat, key.klasse);
     ++m_loaded;
     return Step::Next;
 }

@@ -52,6 +52,16 @@ RankingListModels::RankingListModels(db::Database &db, Operator &op)
     m_blocks->setFollowUps([this](const QSqlRecord &s, const QSqlRecord &v) { return blockFollowUps(s, v); }, runner);
     for (LinkedTableModel *m : {m_title.get(), m_positions.get(), m_blocks.get(), m_details.get()})
         m->link({});
+    // A posted edit changes what its list prints; the listener acts once the edit is stored.
+    for (LinkedTableModel *m : {m_title.get(), m_positions.get(), m_blocks.get(), m_details.get()}) {
+        const auto tell = [this](const QSqlRecord &r) {
+            m_db.listChanged(r.value(kKat).toInt(), r.value(kKlasse).toInt());
+        };
+        QObject::connect(m, &QSqlTableModel::beforeInsert, m, [tell](QSqlRecord &r) { tell(r); });
+        QObject::connect(m, &QSqlTableModel::beforeUpdate, m,
+                         [m, tell](int row, QSqlRecord &) { tell(m->record(row)); });
+        QObject::connect(m, &QSqlTableModel::beforeDelete, m, [m, tell](int row) { tell(m->record(row)); });
+    }
     refreshLists();
 }
 

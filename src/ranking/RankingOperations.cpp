@@ -28,6 +28,11 @@ RankingOperations::RankingOperations(RankingList list)
 {
 }
 
+void RankingOperations::changed() const
+{
+    m_list.database().listChanged(m_list.key().kat, m_list.key().klasse);
+}
+
 void RankingOperations::cleanUp(int maxPosition)
 {
     for (const char *name : {"DetailBlock", "Detail"}) {
@@ -81,6 +86,7 @@ int RankingOperations::rankAndRenumber(const SortSettings &sort, int reselect)
     m = m_list.maxPosition();
     cleanUp(m);
     transaction.release();
+    changed();
     return reselect;
 }
 
@@ -92,6 +98,7 @@ bool RankingOperations::positionAsRank()
     m_runner.run({QStringLiteral("UPDATE RANGPOS SET RANG = CAST(RANGPOS_NR as VARCHAR(20))"),
                   QStringLiteral("WHERE KLASSE_NR = ?"), QStringLiteral("AND KAT_NR = ?")},
                  {m_kl, m_kat});
+    changed();
     return true;
 }
 
@@ -111,6 +118,7 @@ bool RankingOperations::sameRanks(const SortSettings &sort)
                      {*filled.at(i), m_kl, m_kat, ordered.at(i).number});
     }
     transaction.release();
+    changed();
     return true;
 }
 
@@ -154,6 +162,7 @@ bool RankingOperations::distributeAwards(const SortSettings &sort, const QString
                      {award, m_kl, m_kat, ordered.at(i).number});
     }
     transaction.release();
+    changed();
     return true;
 }
 
@@ -165,6 +174,7 @@ bool RankingOperations::clearAwards()
     m_runner.run({QStringLiteral("UPDATE RANGPOS SET AUSZEICHNUNG = ''"), QStringLiteral("WHERE KLASSE_NR = ?"),
                   QStringLiteral("AND KAT_NR = ?")},
                  {m_kl, m_kat});
+    changed();
     return true;
 }
 
@@ -223,6 +233,7 @@ bool RankingOperations::totals(PointsTotal total, int decimals, bool blocks)
         m_runner.run(lines, values);
     }
     transaction.release();
+    changed();
     return true;
 }
 

@@ -45,6 +45,8 @@ public:
 
 private:
     void cleanUp(int maxPosition);
+    // Tells who listens (the results site) that the list has changed.
+    void changed() const;
     int renumber(const SortSettings &sort, int reselect);
     bool totals(PointsTotal total, int decimals, bool blocks);
 

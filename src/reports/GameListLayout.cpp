@@ -10,7 +10,7 @@ QString GameListLayout::rowQuery() const
     return rankingRowQuery(ListLayout::Game);
 }
 
-ReportDocument GameListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands GameListLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -43,8 +43,9 @@ ReportDocument GameListLayout::build(const QList<ReportRow> &rows, const LayoutO
         band.items << mainLine(main, row, 1.1, 10, true);
         bands << band;
     }
-    return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
-                    columnHeader, std::move(bands));
+    return {pageFrame(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
+                      columnHeader),
+            std::move(bands)};
 }
 
 }  // namespace rq::reports

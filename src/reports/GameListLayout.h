@@ -10,7 +10,7 @@ class GameListLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     static constexpr int kBandHeight = 24;  // units, fixed
 };

@@ -10,7 +10,7 @@ QString GameMedalLayout::rowQuery() const
     return medalRowQuery(ListLayout::Game);
 }
 
-ReportDocument GameMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands GameMedalLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -43,7 +43,7 @@ ReportDocument GameMedalLayout::build(const QList<ReportRow> &rows, const Layout
         band.items << mainLine(main, row, 0.0, 7, false);
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), std::move(bands));
+    return {medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), std::move(bands)};
 }
 
 }  // namespace rq::reports

@@ -9,7 +9,7 @@ class GameMedalLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     static constexpr int kBandHeight = 17;  // units, fixed
 };

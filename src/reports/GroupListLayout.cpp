@@ -42,7 +42,7 @@ int GroupListLayout::bandHeight(const ReportRow &row)
     return kBandHeight - kRowHeight * (kDetailRows - usedDetailRows(row));
 }
 
-ReportDocument GroupListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands GroupListLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -81,9 +81,10 @@ ReportDocument GroupListLayout::build(const QList<ReportRow> &rows, const Layout
         }
         bands << band;
     }
-    return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")) + u'-' +
-                        value(first, QStringLiteral("KLASSE_D")),
-                    rankingListPageHeader(first), columnHeader, std::move(bands));
+    return {pageFrame(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")) + u'-' +
+                          value(first, QStringLiteral("KLASSE_D")),
+                      rankingListPageHeader(first), columnHeader),
+            std::move(bands)};
 }
 
 }  // namespace rq::reports

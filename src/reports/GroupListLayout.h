@@ -11,7 +11,7 @@ class GroupListLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The highest detail row 1..6 used by any of the blocks 1..4, 0 for none.
     static int usedDetailRows(const ReportRow &row);

@@ -39,7 +39,7 @@ int GroupMedalLayout::bandHeight(const ReportRow &row)
     return kBandHeight - kRowHeight * (kDetailRows - usedDetailRows(row));
 }
 
-ReportDocument GroupMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands GroupMedalLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -78,7 +78,7 @@ ReportDocument GroupMedalLayout::build(const QList<ReportRow> &rows, const Layou
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), std::move(bands));
+    return {medalListFrame(first, options.introMm, 95.2, 197.9, columnHeader), std::move(bands)};
 }
 
 }  // namespace rq::reports

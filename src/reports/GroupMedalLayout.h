@@ -10,7 +10,7 @@ class GroupMedalLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The highest detail row 1..4 used by any of the blocks 1..4 (block 4
     // counts although it is not printed), 0 for none.

@@ -84,13 +84,22 @@ QString IndividualListLayout::rowQuery() const
     return rankingRowQuery(ListLayout::Individual);
 }
 
-ReportDocument IndividualListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands IndividualListLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
-    return build(rows, options.detailColumns, options.titles, options.rankLines);
+    return lay(rows, options.detailColumns, options.titles, options.rankLines);
 }
 
 ReportDocument IndividualListLayout::build(const QList<ReportRow> &rows, int detailColumnCount,
                                            const QStringList &titles, bool rankLines)
+{
+    if (rows.isEmpty())
+        return {};
+    ReportBands laid = lay(rows, detailColumnCount, titles, rankLines);
+    return paginate(laid.frame, std::move(laid.bands));
+}
+
+ReportBands IndividualListLayout::lay(const QList<ReportRow> &rows, int detailColumnCount, const QStringList &titles,
+                                      bool rankLines)
 {
     if (rows.isEmpty())
         return {};
@@ -144,8 +153,9 @@ ReportDocument IndividualListLayout::build(const QList<ReportRow> &rows, int det
         }
         bands << band;
     }
-    return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
-                    columnHeader, std::move(bands));
+    return {pageFrame(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
+                      columnHeader),
+            std::move(bands)};
 }
 
 }  // namespace rq::reports

@@ -35,11 +35,14 @@ DetailColumns resolveDetailColumnCount(const ReportRow &list, const std::functio
 class IndividualListLayout : public ReportLayout
 {
 public:
+    using ReportLayout::build;
     QString rowQuery() const override;
     bool hasDetailColumns() const override { return true; }
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The same with the options spelled out (for tests and callers that hold them).
+    static ReportBands lay(const QList<ReportRow> &rows, int detailColumnCount, const QStringList &titles,
+                           bool rankLines);
     static ReportDocument build(const QList<ReportRow> &rows, int detailColumnCount, const QStringList &titles,
                                 bool rankLines);
 };

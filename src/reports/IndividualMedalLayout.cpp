@@ -31,7 +31,7 @@ int IndividualMedalLayout::bandHeight(const ReportRow &row)
     return kBandHeight - kBlockHeight * (kBlocks - highestBlockWithText(row, kBlocks));
 }
 
-ReportDocument IndividualMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands IndividualMedalLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -86,7 +86,7 @@ ReportDocument IndividualMedalLayout::build(const QList<ReportRow> &rows, const 
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), std::move(bands));
+    return {medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), std::move(bands)};
 }
 
 }  // namespace rq::reports

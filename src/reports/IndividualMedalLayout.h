@@ -13,7 +13,7 @@ class IndividualMedalLayout : public ReportLayout
 public:
     QString rowQuery() const override;
     bool hasDetailColumns() const override { return true; }
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The detail columns in units of 1/153.6 inch: from x 103 over the width 1210, at most 20.
     static ColumnLayout columns(int n);

@@ -205,13 +205,18 @@ ReportDocument paginate(const PageFrame &frame, QList<Band> details)
     return doc;
 }
 
-ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader, QList<Band> details)
+PageFrame pageFrame(const QString &title, const Band &pageHeader, const Band &columnHeader)
 {
     PageFrame frame;
     frame.title = title;
     frame.pageHeader = pageHeader;
     frame.columnHeader = columnHeader;
-    return paginate(frame, std::move(details));
+    return frame;
+}
+
+ReportDocument paginate(const QString &title, const Band &pageHeader, const Band &columnHeader, QList<Band> details)
+{
+    return paginate(pageFrame(title, pageHeader, columnHeader), std::move(details));
 }
 
 void paintPage(const ReportDocument &document, int page, QPainter &painter, double pixelsPerMm)

@@ -65,6 +65,16 @@ struct PageFrame
     Band columnHeader;
 };
 
+// A report before it is laid out into pages: its frame and one band per row.
+struct ReportBands
+{
+    PageFrame frame;
+    QList<Band> bands;
+};
+
+// The frame of the ranking lists: `pageHeader` on every page, then `columnHeader`.
+PageFrame pageFrame(const QString &title, const Band &pageHeader, const Band &columnHeader);
+
 // Lays bands out into pages: the page header and the column header at the top
 // of every page, then the detail bands; a detail band that does not fit goes
 // whole to the next page. Texts are settled first (settleTexts).

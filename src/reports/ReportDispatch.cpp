@@ -18,37 +18,48 @@ constexpr int kTitles = 20;
 std::optional<ReportDocument> run(const ranking::RankingList &list, const ReportOptions &options,
                                   const std::function<void(int, int)> &progress, bool medal)
 {
-    ranking::PrintPreStage::build(list, options.shortDetail, progress);
-    const std::unique_ptr<ReportLayout> layout =
-        medal ? ReportLayout::medalList(list.layout(), options.singleLine) : ReportLayout::rankingList(list.layout());
-    if (!layout) {
-        list.op().warn(QStringLiteral("Kein Report für den Layouttyp ") + list.layout() + QStringLiteral(" vorhanden"));
+    auto prepared = ReportDispatch::prepare(list, options, progress, medal);
+    if (!prepared)
         return std::nullopt;
-    }
-    LayoutOptions layoutOptions;
-    layoutOptions.rankLines = options.rankSeparators;
-    layoutOptions.introMm = options.introMm;
-    if (layout->hasDetailColumns()) {
-        const DetailColumns columns =
-            resolveDetailColumnCount(list.header(), [&list] { return ReportDispatch::automaticTitles(list); });
-        layoutOptions.detailColumns = columns.count;
-        for (int i = 1; i <= kTitles; ++i) {
-            if (columns.automatic)
-                layoutOptions.titles << columns.autoTitles.value(i - 1);
-            else
-                layoutOptions.titles << (i <= 15 ? list.text(QStringLiteral("DETAIL%1_TITEL").arg(i)) : QString());
-        }
-    }
-    QSqlQuery q = list.database().exec(layout->rowQuery(), {list.key().kat, list.key().klasse});
-    const QList<ReportRow> rows = ReportRow::readAll(q);
-    if (rows.isEmpty()) {
-        list.op().warn(QStringLiteral("Kein Daten für Rangliste vorhanden"));
-        return std::nullopt;
-    }
-    return layout->build(rows, layoutOptions);
+    return prepared->layout->build(prepared->rows, prepared->options);
 }
 
 }  // namespace
+
+std::optional<ReportDispatch::Prepared> ReportDispatch::prepare(const ranking::RankingList &list,
+                                                                const ReportOptions &options,
+                                                                const std::function<void(int, int)> &progress,
+                                                                bool medal)
+{
+    ranking::PrintPreStage::build(list, options.shortDetail, progress);
+    Prepared prepared;
+    prepared.layout =
+        medal ? ReportLayout::medalList(list.layout(), options.singleLine) : ReportLayout::rankingList(list.layout());
+    if (!prepared.layout) {
+        list.op().warn(QStringLiteral("Kein Report für den Layouttyp ") + list.layout() + QStringLiteral(" vorhanden"));
+        return std::nullopt;
+    }
+    prepared.options.rankLines = options.rankSeparators;
+    prepared.options.introMm = options.introMm;
+    if (prepared.layout->hasDetailColumns()) {
+        const DetailColumns columns =
+            resolveDetailColumnCount(list.header(), [&list] { return ReportDispatch::automaticTitles(list); });
+        prepared.options.detailColumns = columns.count;
+        for (int i = 1; i <= kTitles; ++i) {
+            if (columns.automatic)
+                prepared.options.titles << columns.autoTitles.value(i - 1);
+            else
+                prepared.options.titles << (i <= 15 ? list.text(QStringLiteral("DETAIL%1_TITEL").arg(i)) : QString());
+        }
+    }
+    QSqlQuery q = list.database().exec(prepared.layout->rowQuery(), {list.key().kat, list.key().klasse});
+    prepared.rows = ReportRow::readAll(q);
+    if (prepared.rows.isEmpty()) {
+        list.op().warn(QStringLiteral("Kein Daten für Rangliste vorhanden"));
+        return std::nullopt;
+    }
+    return prepared;
+}
 
 QStringList ReportDispatch::automaticTitles(const ranking::RankingList &list)
 {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "reports/Report.h"
+#include "reports/ReportLayout.h"
+#include "reports/ReportRow.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace rq::ranking {
@@ -29,6 +32,17 @@ struct ReportOptions
 class ReportDispatch
 {
 public:
+    // A list's report before its bands are drawn: the layout, its options and the rows.
+    struct Prepared
+    {
+        std::unique_ptr<ReportLayout> layout;
+        LayoutOptions options;
+        QList<ReportRow> rows;
+    };
+    // Everything up to the rows: the ranking list (`medal` false) or the medal list.
+    static std::optional<Prepared> prepare(const ranking::RankingList &list, const ReportOptions &options,
+                                           const std::function<void(int, int)> &progress, bool medal);
+
     // "&Drucken": the ranking list.
     static std::optional<ReportDocument> rankingList(const ranking::RankingList &list, const ReportOptions &options,
                                                      const std::function<void(int, int)> &progress = {});

@@ -14,6 +14,14 @@ namespace rq::reports {
 
 ReportLayout::~ReportLayout() = default;
 
+ReportDocument ReportLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+{
+    if (rows.isEmpty())
+        return {};
+    ReportBands laid = lay(rows, options);
+    return paginate(laid.frame, std::move(laid.bands));
+}
+
 std::unique_ptr<ReportLayout> ReportLayout::rankingList(const QString &layout)
 {
     if (layout == QStringLiteral("TEAM"))

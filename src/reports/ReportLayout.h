@@ -31,8 +31,11 @@ public:
     virtual QString rowQuery() const = 0;
     // Whether the layout prints detail columns whose count is resolved first.
     virtual bool hasDetailColumns() const { return false; }
-    // The document for the rows of the row query (at least one).
-    virtual ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const = 0;
+    // The frame and one band per row of the row query (at least one), before
+    // they are laid out into pages: what the printed list and the results site share.
+    virtual ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const = 0;
+    // The document for the rows of the row query: their bands laid out into pages.
+    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const;
 
     // The ranking list of a LAYOUT ("EINZEL" and "PAAR", "TEAM", "GRUPPE",
     // "SPIEL", compared exactly); nothing for any other value.

@@ -28,7 +28,9 @@ std::shared_ptr<const ReportRow::ColumnIndex> ReportRow::indexOf(const QSqlRecor
     // The first of equal names counts, as with QSqlRecord::value; names compare case-insensitively there
     // and in SQL, so the index keeps them in upper case.
     for (int i = record.count() - 1; i >= 0; --i)
-        columns->insert(record.fieldName(i).toUpper(), i);
+        columns->positions.insert(record.fieldName(i).toUpper(), i);
+    for (int i = 0; i < record.count(); ++i)
+        columns->names << record.fieldName(i);
     return columns;
 }
 
@@ -36,14 +38,26 @@ QString ReportRow::value(const QString &field) const
 {
     if (!m_columns)
         return {};
-    auto it = m_columns->constFind(field);
-    if (it == m_columns->cend()) {
-        it = m_columns->constFind(field.toUpper());
-        if (it == m_columns->cend())
+    auto it = m_columns->positions.constFind(field);
+    if (it == m_columns->positions.cend()) {
+        it = m_columns->positions.constFind(field.toUpper());
+        if (it == m_columns->positions.cend())
             return {};
     }
-    const qsizetype end = m_ends.at(*it);
-    const qsizetype start = *it == 0 ? 0 : m_ends.at(*it - 1);
+    return valueAt(*it);
+}
+
+QStringList ReportRow::names() const
+{
+    return m_columns ? m_columns->names : QStringList();
+}
+
+QString ReportRow::valueAt(qsizetype i) const
+{
+    if (i < 0 || i >= m_ends.size())
+        return {};
+    const qsizetype end = m_ends.at(i);
+    const qsizetype start = i == 0 ? 0 : m_ends.at(i - 1);
     return start == end ? QString() : m_text.mid(start, end - start);
 }
 

@@ -27,13 +27,20 @@ public:
 
     // The field as text; empty when missing or NULL.
     QString value(const QString &field) const;
+    // The names of the fields, in the query's order, and the value of field `i`.
+    QStringList names() const;
+    QString valueAt(qsizetype i) const;
     bool isEmpty() const { return m_ends.isEmpty(); }
 
     // Every row of `query` (executed, positioned before its first row), sharing one column index.
     static QList<ReportRow> readAll(QSqlQuery &query);
 
 private:
-    using ColumnIndex = QHash<QString, qsizetype>;
+    struct ColumnIndex
+    {
+        QHash<QString, qsizetype> positions;  // by upper-case name
+        QStringList names;
+    };
     ReportRow(std::shared_ptr<const ColumnIndex> columns, const std::function<QString(int)> &valueAt, int count);
     static std::shared_ptr<const ColumnIndex> indexOf(const QSqlRecord &record);
 

@@ -23,7 +23,7 @@ ColumnLayout SingleLineMedalLayout::columns(int n)
     return layoutColumns(n, kX1, kBound, kMost, kMost);
 }
 
-ReportDocument SingleLineMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands SingleLineMedalLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -74,7 +74,7 @@ ReportDocument SingleLineMedalLayout::build(const QList<ReportRow> &rows, const 
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 92.9, 196.6, columnHeader), std::move(bands));
+    return {medalListFrame(first, options.introMm, 92.9, 196.6, columnHeader), std::move(bands)};
 }
 
 }  // namespace rq::reports

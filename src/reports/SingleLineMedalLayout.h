@@ -13,7 +13,7 @@ class SingleLineMedalLayout : public ReportLayout
 public:
     QString rowQuery() const override;
     bool hasDetailColumns() const override { return true; }
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The detail columns in units of 1/153.6 inch: from x 599 to the points
     // field at 1084, at most 6; column 1 always printed.

@@ -33,7 +33,7 @@ int TeamListLayout::bandHeight(const ReportRow &row)
     return kBandHeight - kMemberHeight * (kMembers - printedMembers(row));
 }
 
-ReportDocument TeamListLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands TeamListLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -78,8 +78,9 @@ ReportDocument TeamListLayout::build(const QList<ReportRow> &rows, const LayoutO
         }
         bands << band;
     }
-    return paginate(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
-                    columnHeader, std::move(bands));
+    return {pageFrame(QStringLiteral("List") + value(first, QStringLiteral("KAT_NR")), rankingListPageHeader(first),
+                      columnHeader),
+            std::move(bands)};
 }
 
 }  // namespace rq::reports

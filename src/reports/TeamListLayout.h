@@ -11,7 +11,7 @@ class TeamListLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The highest member 1..6 with points (PUNKTE_k), 0 for none: members after it are not printed.
     static int printedMembers(const ReportRow &row);

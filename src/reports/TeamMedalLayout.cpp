@@ -25,7 +25,7 @@ int TeamMedalLayout::bandHeight(const ReportRow &row)
     return kBandHeight - kMemberHeight * (kMembers - TeamListLayout::printedMembers(row));
 }
 
-ReportDocument TeamMedalLayout::build(const QList<ReportRow> &rows, const LayoutOptions &options) const
+ReportBands TeamMedalLayout::lay(const QList<ReportRow> &rows, const LayoutOptions &options) const
 {
     if (rows.isEmpty())
         return {};
@@ -69,7 +69,7 @@ ReportDocument TeamMedalLayout::build(const QList<ReportRow> &rows, const Layout
         }
         bands << band;
     }
-    return paginate(medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), std::move(bands));
+    return {medalListFrame(first, options.introMm, 92.9, 197.9, columnHeader), std::move(bands)};
 }
 
 }  // namespace rq::reports

@@ -11,7 +11,7 @@ class TeamMedalLayout : public ReportLayout
 {
 public:
     QString rowQuery() const override;
-    ReportDocument build(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
+    ReportBands lay(const QList<ReportRow> &rows, const LayoutOptions &options) const override;
 
     // The band height in units: 107, less 15 for each member from 6 down without points.
     static int bandHeight(const ReportRow &row);

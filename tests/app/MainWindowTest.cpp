@@ -62,7 +62,8 @@ TEST_F(MainWindowTest, MenuCaptionsHintsAndDefaults)
     QMenu *datei = top.at(0)->menu();
     EXPECT_EQ(captions(datei),
               QStringList({QStringLiteral("&Exportieren"), QStringLiteral("Importieren"),
-                           QStringLiteral("&Zurück zu einem Sicherungspunkt..."), QStringLiteral("&Beenden")}));
+                           QStringLiteral("&Zurück zu einem Sicherungspunkt..."),
+                           QStringLiteral("Ergebnisse &veröffentlichen"), QStringLiteral("&Beenden")}));
     EXPECT_EQ(captions(submenu(datei, QStringLiteral("&Exportieren"))),
               QStringList({QStringLiteral("&Sicherung aller Daten"), QStringLiteral("Mit &Editor Abfrage erstellen"),
                            QStringLiteral("E2V Datei exportieren")}));

@@ -440,3 +440,36 @@ TEST_F(CliTest, KilledMidwayTheDatabaseHoldsAllOrNoneOfTheWork)
         }
     }
 }
+
+// "publish DIR" writes the whole site; with "Ergebnisse-Pfad" set, a command that
+// changes a list rewrites its page when it is done.
+TEST_F(CliTest, PublishAndTheSiteFollowingChanges)
+{
+    EXPECT_EQ(cli({QStringLiteral("import-v2e"),
+                   file(QStringLiteral("event.v2e"),
+                        {participant(1), participant(2), performance(1, 1, 2), performance(2, 1, 2)})})
+                  .exitCode,
+              0);
+    EXPECT_EQ(cli({QStringLiteral("new-list"), QStringLiteral("12"), QStringLiteral("0")}).exitCode, 0);
+    EXPECT_EQ(
+        cli({QStringLiteral("sql"), QStringLiteral("update RANGLISTE set LAYOUT = 'EINZEL', KATEGORIE_D = 'Aktive'")})
+            .exitCode,
+        0);
+    const QString site = dir.filePath(QStringLiteral("site"));
+    Result r = cli({QStringLiteral("publish"), site});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(site + QStringLiteral("/index.html")));
+    EXPECT_TRUE(rq::test::readBytes(site + QStringLiteral("/liste-12-0.html")).contains("noch keine Positionen"));
+
+    rq::cp1252::writeLines(ini, {QStringLiteral("[Options]"), QStringLiteral("Ergebnisse-Pfad=") + site});
+    for (int nr : {1, 2})
+        EXPECT_EQ(cli({QStringLiteral("capture"), QStringLiteral("12"), QString::number(nr),
+                       QStringLiteral("1=%1").arg(nr * 2)})
+                      .exitCode,
+                  0);
+    r = cli({QStringLiteral("generate"), QStringLiteral("12")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray page = rq::test::readBytes(site + QStringLiteral("/liste-12-0.html"));
+    EXPECT_TRUE(page.contains("Meier1 Hans") && page.contains("Meier2 Hans")) << page.constData();
+    EXPECT_TRUE(rq::test::readBytes(site + QStringLiteral("/index.html")).contains("2 Positionen"));
+}
