@@ -23,6 +23,7 @@
 #include "ranking/RankingOperations.h"
 #include "reports/Report.h"
 #include "reports/ReportDispatch.h"
+#include "reports/ResultsSite.h"
 #include "tools/SqlBackup.h"
 
 #include <QApplication>
@@ -411,6 +412,18 @@ int runBenchmark(const Options &o)
     const auto [medalPages, medalSeconds] = pdfOf(QStringLiteral("Kat.pdf"), QStringLiteral("TEAM"), true);
     table << Row{QStringLiteral("team medal list pdf"), medalPages, medalSeconds, peakRssMb(), QStringLiteral("-")};
     db->exec(QStringLiteral("UPDATE RANGLISTE SET LAYOUT = 'EINZEL'"));
+
+    // The results site: all lists, then the largest list alone, as after a change of it.
+    {
+        rq::reports::ResultsSite site(*db, work + QStringLiteral("/Ergebnisse"));
+        seconds = timed([&] { site.publishAll(); });
+        check(QFileInfo::exists(work + QStringLiteral("/Ergebnisse/index.html")), "Ergebnisse: keine Startseite");
+        table << Row{
+            QStringLiteral("publish site"), count(*db, "RANGPOS"), seconds, peakRssMb(), QStringLiteral("-"), 2.0};
+        seconds = timed([&] { site.publishLists({{categories.value(0), 0}}); });
+        table << Row{
+            QStringLiteral("publish largest list"), largestList, seconds, peakRssMb(), QStringLiteral("-"), 0.1};
+    }
 
     const QString e2vPath = work + QStringLiteral("/Export.e2v");
     seconds = timed([&] { rq::interchange::E2vExport::writeFile(*db, e2vPath); });

@@ -54,11 +54,16 @@ QStringList ReportRow::names() const
 
 QString ReportRow::valueAt(qsizetype i) const
 {
+    const QStringView view = viewAt(i);
+    return view.isEmpty() ? QString() : view.toString();
+}
+
+QStringView ReportRow::viewAt(qsizetype i) const
+{
     if (i < 0 || i >= m_ends.size())
         return {};
-    const qsizetype end = m_ends.at(i);
     const qsizetype start = i == 0 ? 0 : m_ends.at(i - 1);
-    return start == end ? QString() : m_text.mid(start, end - start);
+    return QStringView(m_text).mid(start, m_ends.at(i) - start);
 }
 
 QList<ReportRow> ReportRow::readAll(QSqlQuery &query)

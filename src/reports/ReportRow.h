@@ -30,6 +30,8 @@ public:
     // The names of the fields, in the query's order, and the value of field `i`.
     QStringList names() const;
     QString valueAt(qsizetype i) const;
+    // The same without a copy, valid while the row lives.
+    QStringView viewAt(qsizetype i) const;
     bool isEmpty() const { return m_ends.isEmpty(); }
 
     // Every row of `query` (executed, positioned before its first row), sharing one column index.

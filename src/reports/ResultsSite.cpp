@@ -143,12 +143,14 @@ public:
     // The main columns as wide as in print (a text longer than its column wraps in it).
     QString columns() const
     {
+        // The last column may run on into the right margin, as its text does in print.
+        const double width = kPrintWidth + kRankingListMargins.right();
         QString out = QStringLiteral("<colgroup>");
         for (qsizetype i = 0; i < m_titles.size(); ++i) {
             const double start = i == 0 ? 0.0 : m_titles.at(i)->box.left();
-            const double end = i + 1 < m_titles.size() ? m_titles.at(i + 1)->box.left() : kPrintWidth;
+            const double end = i + 1 < m_titles.size() ? m_titles.at(i + 1)->box.left() : width;
             out += QStringLiteral("<col style=\"width:%1%\">")
-                       .arg(QString::number(std::max(1.0, 100 * (end - start) / kPrintWidth), 'f', 1));
+                       .arg(QString::number(std::max(1.0, 100 * (end - start) / width), 'f', 1));
         }
         return out + QStringLiteral("</colgroup>\n");
     }
@@ -213,11 +215,13 @@ private:
         return 1;
     }
 
+    // The title over a text's column, when the text is of the title's kind (set
+    // in the same size): a team's member lines have titles, its detail lines not.
     QString labelOf(const ReportItem &item) const
     {
         const qsizetype column = columnOf(item);
         for (const ReportItem *title : m_subTitles) {
-            if (columnOf(*title) == column)
+            if (columnOf(*title) == column && std::abs(title->pointSize - item.pointSize) < 0.01)
                 return title->text;
         }
         return {};
@@ -233,7 +237,7 @@ private:
                        .arg(columnOf(*item))
                        .arg(item->alignment & Qt::AlignRight ? QStringLiteral(" r") : QString());
             const QString label = labelled ? labelOf(*item) : QString();
-            if (!label.isEmpty())
+            if (!label.isEmpty() && label != item->text)
                 out += QStringLiteral(" data-label=\"") + html(label) + u'"';
             out += u'>' + html(item->text) + QStringLiteral("</span>");
         }
@@ -483,7 +487,7 @@ void ResultsSite::writePage(ListEntry &entry)
     if (!entry.klasseD.isEmpty() || !entry.klasseF.isEmpty())
         page +=
             QStringLiteral("<p class=\"klasse\">") + bilingual(entry.klasseD, entry.klasseF) + QStringLiteral("</p>\n");
-    page += QStringLiteral("<p class=\"meta\">Kategorie %1 · %2 · Stand %3")
+    page += QStringLiteral("<p class=\"meta\">Rangliste %1 · %2 · Stand %3")
                 .arg(keyText(entry.key),
                      entry.positions == 1 ? QStringLiteral("1 Position")
                                           : QStringLiteral("%1 Positionen").arg(entry.positions),
@@ -509,19 +513,34 @@ void ResultsSite::writePage(ListEntry &entry)
                      {QStringLiteral("klasse"), entry.key.klasse},
                      {QStringLiteral("layout"), entry.layout},
                      {QStringLiteral("changed"), entry.changed.toString(Qt::ISODate)}};
+    // The rows as the report reads them: what is the same in every row (the
+    // list's titles) once under "list", the rest per row; empty fields left out.
     QJsonArray rows;
+    QJsonObject common;
     if (prepared) {
-        const QStringList names = prepared->rows.isEmpty() ? QStringList() : prepared->rows.first().names();
-        for (const ReportRow &row : std::as_const(prepared->rows)) {
+        const QList<ReportRow> &all = prepared->rows;
+        const QStringList names = all.isEmpty() ? QStringList() : all.first().names();
+        QList<bool> varies(names.size(), false);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QStringView first = all.first().viewAt(i);
+            varies[i] =
+                std::any_of(all.cbegin() + 1, all.cend(), [&](const ReportRow &row) { return row.viewAt(i) != first; });
+            if (!varies.at(i) && !first.isEmpty())
+                common.insert(names.at(i), first.toString());
+        }
+        for (const ReportRow &row : all) {
             QJsonObject o;
             for (qsizetype i = 0; i < names.size(); ++i) {
-                const QString v = row.valueAt(i);
+                if (!varies.at(i))
+                    continue;
+                const QStringView v = row.viewAt(i);
                 if (!v.isEmpty())
-                    o.insert(names.at(i), v);
+                    o.insert(names.at(i), v.toString());
             }
             rows.append(o);
         }
     }
+    json.insert(QStringLiteral("list"), common);
     json.insert(QStringLiteral("rows"), rows);
     files::writeAll(m_directory + u'/' + jsonName(entry.key), QJsonDocument(json).toJson(QJsonDocument::Compact));
     files::writeAll(m_directory + u'/' + pageName(entry.key), page.toUtf8());
