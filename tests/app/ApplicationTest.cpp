@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -114,4 +115,39 @@ TEST(ApplicationTest, TheRestoreOfferOnANewDatabaseComesOverTheWindowThatSaysWhy
     Application application(paths, ini);
     EXPECT_TRUE(offered);
     EXPECT_TRUE(application.mainWindow().summary().isEmpty());  // the offer was declined: the line goes
+}
+
+TEST(ApplicationTest, PublishingAsksForTheDirectoryAndWritesTheSite)
+{
+    QTemporaryDir dir;
+    const AppPaths paths = pathsIn(dir);
+    IniFile ini(paths.settingsFile);
+    QTimer::singleShot(0, [] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();  // no restore into the new database
+    });
+    Application application(paths, ini);
+    {
+        db::Database other(db::Database::fileIn(paths.baseDirectory + QStringLiteral("Daten/")));
+        other.open();
+        other.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR, KATEGORIE_D, LAYOUT) VALUES (7, 0, "
+                                  "'Frauen', 'EINZEL')"));
+    }
+    const QString site = dir.filePath(QStringLiteral("Ergebnisse"));
+    QString asked;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *input = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+            asked = input->labelText();
+            input->setTextValue(site);
+            input->accept();
+        }
+    });
+    answer.start(10);
+    application.mainWindow().action(Command::PublishResults)->trigger();
+    EXPECT_TRUE(asked.startsWith(QStringLiteral("Verzeichnis der Ergebnisse")));
+    EXPECT_EQ(ini.readString(QStringLiteral("Options"), QStringLiteral("Ergebnisse-Pfad")), site);
+    EXPECT_TRUE(test::readBytes(site + QStringLiteral("/index.html")).contains("Frauen"));
+    EXPECT_TRUE(QFileInfo::exists(site + QStringLiteral("/liste-7-0.html")));
+    EXPECT_TRUE(application.mainWindow().summary().startsWith(QStringLiteral("Ergebnisse in ")));
 }
