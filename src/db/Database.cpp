@@ -115,6 +115,17 @@ int Database::execute(const QString &sql, const QVariantList &values)
     return statement.changedRows();
 }
 
+void Database::forEachRow(const QString &sql, const QVariantList &values,
+                          const std::function<void(const PreparedStatement::Row &)> &each)
+{
+    auto it = m_prepared.find(sql);
+    if (it == m_prepared.end())
+        it = m_prepared.emplace(sql, std::make_unique<PreparedStatement>(*this, sql)).first;
+    PreparedStatement &statement = *it->second;
+    if (!statement.forEachRow(values, each))
+        throwFailure(statement.lastError(), sql);
+}
+
 QSqlQuery Database::select(const QString &sql, const QVariantList &values)
 {
     auto it = m_selects.find(sql);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Errors.h"
+#include "db/PreparedStatement.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -15,8 +16,6 @@
 #include <unordered_map>
 
 namespace rq::db {
-
-class PreparedStatement;
 
 // The one SQLite database of the program (the "alias" RANBASE stands for its
 // directory). Foreign keys on, WAL journal, synchronous NORMAL, a busy timeout.
@@ -50,6 +49,10 @@ public:
     // number of rows it changed. The compiled statement is kept for its next
     // run, which saves compiling the tables' text rules again and again.
     int execute(const QString &sql, const QVariantList &values);
+    // Runs a query through a statement kept prepared for it and hands every row
+    // to `each` as texts; on SQLite without QVariants in between (large reports).
+    void forEachRow(const QString &sql, const QVariantList &values,
+                    const std::function<void(const PreparedStatement::Row &)> &each);
     // Runs a query through the statement kept prepared for it, for queries run
     // once per row of a loop (what execute does for changes). The result must be
     // read to its end or finish()ed before the same query runs again.

@@ -4,7 +4,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QSqlDriver>
+#include <QSqlRecord>
 #include <QTime>
 #include <QUuid>
 
@@ -75,13 +77,25 @@ PreparedStatement::~PreparedStatement()
 
 bool PreparedStatement::run(const QVariantList &values)
 {
+    return forEachRow(values, {});
+}
+
+bool PreparedStatement::forEachRow(const QVariantList &values, const std::function<void(const Row &)> &each)
+{
     m_error = QSqlError();
     m_changed = 0;
     if (m_statement)
-        return runOnSqlite(values);
+        return runOnSqlite(values, each);
     for (const QVariant &v : values)
         m_query->addBindValue(v);
     if (!m_query->exec()) {
+        m_error = m_query->lastError();
+        return false;
+    }
+    const Row row(nullptr, m_query.get());
+    while (each && m_query->next())
+        each(row);
+    if (m_query->lastError().isValid()) {
         m_error = m_query->lastError();
         return false;
     }
@@ -89,7 +103,38 @@ bool PreparedStatement::run(const QVariantList &values)
     return true;
 }
 
-bool PreparedStatement::runOnSqlite(const QVariantList &values)
+int PreparedStatement::Row::count() const
+{
+    return m_statement ? sqlite3_column_count(m_statement) : m_query->record().count();
+}
+
+QString PreparedStatement::Row::name(int i) const
+{
+    if (!m_statement)
+        return m_query->record().fieldName(i);
+    return QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(m_statement, i)));
+}
+
+QString PreparedStatement::Row::text(int i) const
+{
+    if (!m_statement)
+        return m_query->value(i).toString();
+    switch (sqlite3_column_type(m_statement, i)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QString::number(sqlite3_column_int64(m_statement, i));
+    case SQLITE_FLOAT:
+        // As QVariant writes a double, so that both paths give the same text.
+        return QString::number(sqlite3_column_double(m_statement, i), 'g', QLocale::FloatingPointShortest);
+    default: {
+        const auto *chars = static_cast<const char16_t *>(sqlite3_column_text16(m_statement, i));
+        return QString::fromUtf16(chars, sqlite3_column_bytes16(m_statement, i) / qsizetype(sizeof(char16_t)));
+    }
+    }
+}
+
+bool PreparedStatement::runOnSqlite(const QVariantList &values, const std::function<void(const Row &)> &each)
 {
     // The statement was reset and its bindings cleared at the end of its last run.
     if (values.size() != sqlite3_bind_parameter_count(m_statement)) {
@@ -142,9 +187,20 @@ bool PreparedStatement::runOnSqlite(const QVariantList &values)
             return false;
         }
     }
+    const Row row(m_statement, nullptr);
     int code = sqlite3_step(m_statement);
-    while (code == SQLITE_ROW)
-        code = sqlite3_step(m_statement);
+    try {
+        while (code == SQLITE_ROW) {
+            if (each)
+                each(row);
+            code = sqlite3_step(m_statement);
+        }
+    } catch (...) {
+        // A reader that gives up ends the query, so that it holds no read lock.
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+        throw;
+    }
     if (code != SQLITE_DONE) {
         failOnSqlite(QStringLiteral("Unable to fetch row"), sqlite3_reset(m_statement));
         sqlite3_clear_bindings(m_statement);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -35,12 +36,34 @@ public:
     // Runs the statement with `values`; false when the engine refused it
     // (lastError() says why, in the form QtSql gives).
     bool run(const QVariantList &values);
+
+    // The current row of a query, read as texts: NULL as a null string,
+    // numbers as QVariant writes them. Valid during the call it is handed to.
+    class Row
+    {
+    public:
+        Row(sqlite3_stmt *statement, QSqlQuery *query)
+            : m_statement(statement)
+            , m_query(query)
+        {
+        }
+        int count() const;
+        QString name(int i) const;
+        QString text(int i) const;
+
+    private:
+        sqlite3_stmt *m_statement;
+        QSqlQuery *m_query;
+    };
+    // Runs a query with `values` and hands each row to `each`; false as run().
+    // On SQLite the texts come from the engine without a QVariant in between.
+    bool forEachRow(const QVariantList &values, const std::function<void(const Row &)> &each);
     const QSqlError &lastError() const { return m_error; }
     // The rows the last run changed.
     int changedRows() const { return m_changed; }
 
 private:
-    bool runOnSqlite(const QVariantList &values);
+    bool runOnSqlite(const QVariantList &values, const std::function<void(const Row &)> &each);
     void failOnSqlite(const QString &what, int code);
 
     QString m_sql;

@@ -14,7 +14,8 @@ namespace {
 const char *const kFieldNames[kDetailFields] = {"DISZIPLIN", "LEISTUNG", "ZUSATZWERT",
                                                 "ANZAHL",    "PUNKTE",   "DETAILTEXT"};
 
-QString insertSql()
+// The columns of DETAILLINE the pre-stage writes, in the order of DetailLine.
+QStringList insertColumns()
 {
     QStringList columns = {
         QStringLiteral("KAT_NR"),         QStringLiteral("KLASSE_NR"), QStringLiteral("RANGPOS_NR"),
@@ -24,8 +25,7 @@ QString insertSql()
         for (int f = 0; f < kDetailFields; ++f)
             columns << detailLineColumn(DetailField(f), group);
     }
-    const QStringList marks(columns.size(), QStringLiteral("?"));
-    return QStringLiteral("INSERT INTO DETAILLINE (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u','));
+    return columns;
 }
 
 QVariant textOrNull(const QString &text)
@@ -133,34 +133,31 @@ void forEachDetail(const RankingList &list, const std::function<void(const Detai
         Punkte,
         DetailText
     };
-    QSqlQuery q = list.database().exec(
+    DetailEntry d;
+    list.database().forEachRow(
         QStringLiteral("SELECT db.RANGPOS_NR, db.DETAILBLOCK_NR, db.NAME1, db.NAME2, db.JAHRGANG, db.BEMERKUNGEN, "
                        "db.PUNKTE as PUNKTE_BLK, d.DETAILPOS_NR, d.DISZIPLIN, d.LEISTUNG, d.ZUSATZWERT, d.ANZAHL, "
                        "d.PUNKTE, d.DETAILTEXT FROM DETAIL d, DETAILBLOCK db WHERE d.KAT_NR = db.KAT_NR AND "
                        "d.KLASSE_NR = db.KLASSE_NR AND d.RANGPOS_NR = db.RANGPOS_NR AND d.DETAILBLOCK_NR = "
                        "db.DETAILBLOCK_NR AND db.KAT_NR = ? AND db.KLASSE_NR = ? ORDER BY db.RANGPOS_NR, "
                        "db.DETAILBLOCK_NR, d.DETAILPOS_NR"),
-        {list.key().kat, list.key().klasse});
-    DetailEntry d;
-    while (q.next()) {
-        d.position = q.value(Position).toInt();
-        d.block = q.value(Block).toInt();
-        d.blockName1 = q.value(Name1).toString();
-        d.blockName2 = q.value(Name2).toString();
-        d.blockJahrgang = q.value(Jahrgang).toString();
-        d.blockRemarks = q.value(Remarks).toString();
-        d.blockPoints = q.value(BlockPoints).toString();
-        d.detailNr = q.value(DetailNr).toInt();
-        d.disziplin = q.value(Disziplin).toString();
-        d.leistung = q.value(Leistung).toString();
-        d.zusatzwert = q.value(Zusatzwert).toString();
-        d.anzahl = q.value(Anzahl).toString();
-        d.punkte = q.value(Punkte).toString();
-        d.detailText = q.value(DetailText).toString();
-        add(d);
-    }
-    if (q.lastError().isValid())
-        db::throwFailure(q.lastError(), q.lastQuery());
+        {list.key().kat, list.key().klasse}, [&](const db::PreparedStatement::Row &q) {
+            d.position = q.text(Position).toInt();
+            d.block = q.text(Block).toInt();
+            d.blockName1 = q.text(Name1);
+            d.blockName2 = q.text(Name2);
+            d.blockJahrgang = q.text(Jahrgang);
+            d.blockRemarks = q.text(Remarks);
+            d.blockPoints = q.text(BlockPoints);
+            d.detailNr = q.text(DetailNr).toInt();
+            d.disziplin = q.text(Disziplin);
+            d.leistung = q.text(Leistung);
+            d.zusatzwert = q.text(Zusatzwert);
+            d.anzahl = q.text(Anzahl);
+            d.punkte = q.text(Punkte);
+            d.detailText = q.text(DetailText);
+            add(d);
+        });
 }
 
 }  // namespace
@@ -178,7 +175,9 @@ void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::
     const int total = db.scalar(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = ? AND KLASSE_NR = ?"),
                                 {list.key().kat, list.key().klasse})
                           .toInt();
-    const QString sql = insertSql();
+    static const QStringList columns = insertColumns();
+    const QString sql = QStringLiteral("INSERT INTO DETAILLINE (%1) VALUES (%2)")
+                            .arg(columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u','));
     int written = 0;
     QVariantList values;
     PreStageBuilder builder(list.layout(), list.detailsPerLine(), shortDetail, [&](const DetailLine &line) {

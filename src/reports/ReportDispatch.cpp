@@ -52,8 +52,8 @@ std::optional<ReportDispatch::Prepared> ReportDispatch::prepare(const ranking::R
                 prepared.options.titles << (i <= 15 ? list.text(QStringLiteral("DETAIL%1_TITEL").arg(i)) : QString());
         }
     }
-    QSqlQuery q = list.database().exec(prepared.layout->rowQuery(), {list.key().kat, list.key().klasse});
-    prepared.rows = ReportRow::readAll(q);
+    prepared.rows =
+        ReportRow::readAll(list.database(), prepared.layout->rowQuery(), {list.key().kat, list.key().klasse});
     if (prepared.rows.isEmpty()) {
         list.op().warn(QStringLiteral("Kein Daten für Rangliste vorhanden"));
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "reports/ReportRow.h"
 
+#include "db/Database.h"
+
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -64,6 +66,26 @@ QStringView ReportRow::viewAt(qsizetype i) const
         return {};
     const qsizetype start = i == 0 ? 0 : m_ends.at(i - 1);
     return QStringView(m_text).mid(start, m_ends.at(i) - start);
+}
+
+QList<ReportRow> ReportRow::readAll(db::Database &db, const QString &sql, const QVariantList &values)
+{
+    QList<ReportRow> rows;
+    std::shared_ptr<ColumnIndex> columns;
+    int n = 0;
+    db.forEachRow(sql, values, [&](const db::PreparedStatement::Row &row) {
+        if (!columns) {
+            columns = std::make_shared<ColumnIndex>();
+            n = row.count();
+            for (int i = 0; i < n; ++i)
+                columns->names << row.name(i);
+            for (int i = n - 1; i >= 0; --i)
+                columns->positions.insert(columns->names.at(i).toUpper(), i);
+        }
+        rows << ReportRow(
+            columns, [&row](int i) { return row.text(i); }, n);
+    });
+    return rows;
 }
 
 QList<ReportRow> ReportRow::readAll(QSqlQuery &query)

@@ -4,11 +4,16 @@
 #include <QList>
 #include <QSqlRecord>
 #include <QString>
+#include <QVariantList>
 
 #include <functional>
 #include <memory>
 
 class QSqlQuery;
+
+namespace rq::db {
+class Database;
+}
 
 namespace rq::reports {
 
@@ -36,6 +41,8 @@ public:
 
     // Every row of `query` (executed, positioned before its first row), sharing one column index.
     static QList<ReportRow> readAll(QSqlQuery &query);
+    // Every row of `sql` with `values`, read through a statement the database keeps.
+    static QList<ReportRow> readAll(db::Database &db, const QString &sql, const QVariantList &values);
 
 private:
     struct ColumnIndex

@@ -56,6 +56,20 @@ TEST(PreparedStatement, BindsEveryValueAsQtSqlDoes)
         ++compared;
     }
     EXPECT_EQ(compared, values.size());
+
+    // Read back as texts, rows come out as QVariant would write them (a double's shortest form too).
+    db.exec(QStringLiteral("INSERT INTO T VALUES ('x', 0.1 + 0.2)"));
+    QStringList byQt;
+    QSqlQuery all = db.exec(QStringLiteral("SELECT SOURCE, V FROM T ORDER BY rowid"), {});
+    while (all.next())
+        byQt << all.value(0).toString() + u'|' + all.value(1).toString() + u'|' + (all.isNull(1) ? u'N' : u'-');
+    QStringList byRow;
+    db.forEachRow(QStringLiteral("SELECT SOURCE, V FROM T ORDER BY rowid"), {},
+                  [&](const db::PreparedStatement::Row &row) {
+                      EXPECT_EQ(row.name(1), QStringLiteral("V"));
+                      byRow << row.text(0) + u'|' + row.text(1) + u'|' + (row.text(1).isNull() ? u'N' : u'-');
+                  });
+    EXPECT_EQ(byRow, byQt);
 }
 
 TEST(PreparedStatement, RefusalsCarryTheEngineTextAndLeaveTheStatementUsable)
