@@ -36,6 +36,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -420,9 +421,13 @@ int runBenchmark(const Options &o)
         check(QFileInfo::exists(work + QStringLiteral("/Ergebnisse/index.html")), "Ergebnisse: keine Startseite");
         table << Row{
             QStringLiteral("publish site"), count(*db, "RANGPOS"), seconds, peakRssMb(), QStringLiteral("-"), 2.0};
-        seconds = timed([&] { site.publishLists({{categories.value(0), 0}}); });
+        // The median of five: one rewrite is short enough for a checkpoint of the WAL to dominate it.
+        QList<double> runs;
+        for (int i = 0; i < 5; ++i)
+            runs << timed([&] { site.publishLists({{categories.value(0), 0}}); });
+        std::sort(runs.begin(), runs.end());
         table << Row{
-            QStringLiteral("publish largest list"), largestList, seconds, peakRssMb(), QStringLiteral("-"), 0.1};
+            QStringLiteral("publish largest list"), largestList, runs.at(2), peakRssMb(), QStringLiteral("-"), 0.1};
     }
 
     const QString e2vPath = work + QStringLiteral("/Export.e2v");
