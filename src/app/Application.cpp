@@ -187,6 +187,12 @@ void Application::connectResultsSite(db::Database &db)
         m_siteTimer.start();
     });
     QObject::connect(&m_siteTimer, &QTimer::timeout, m_mainWindow.get(), [this, &db] {
+        // A message box inside an operation still open (a refused statement) runs the event loop:
+        // the site waits until the operation has ended, committed or rolled back.
+        if (db.inTransaction()) {
+            m_siteTimer.start();
+            return;
+        }
         const QList<ranking::ListKey> changed = std::exchange(m_changedLists, {});
         const QString directory = reports::ResultsSite::directorySetting(m_ini);
         if (directory.isEmpty() || changed.isEmpty())

@@ -6,6 +6,8 @@
 #include <QAtomicInt>
 #include <QSqlError>
 
+#include <sqlite3.h>
+
 namespace rq::db {
 namespace {
 
@@ -152,6 +154,12 @@ QVariant Database::scalar(const QString &sql, const QVariantList &values)
     if (query.lastError().isValid())
         throwFailure(query.lastError(), sql);
     return QVariant();
+}
+
+bool Database::inTransaction() const
+{
+    sqlite3 *handle = sqliteHandle(connection());
+    return handle && sqlite3_get_autocommit(handle) == 0;
 }
 
 bool Database::tableExists(const QString &name) const

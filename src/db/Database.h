@@ -71,6 +71,9 @@ public:
             m_listListener(kat, klasse);
     }
 
+    // Whether a transaction or savepoint is open on this connection.
+    bool inTransaction() const;
+
     bool tableExists(const QString &name) const;
     QStringList tableNames() const;  // the user tables, without SQLite's own
 

@@ -38,6 +38,8 @@ bool isNullValue(const QVariant &v)
     }
 }
 
+}  // namespace
+
 sqlite3 *sqliteHandle(const QSqlDatabase &connection)
 {
     if (connection.driverName() != QStringLiteral("QSQLITE"))
@@ -47,8 +49,6 @@ sqlite3 *sqliteHandle(const QSqlDatabase &connection)
         return nullptr;
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
-
-}  // namespace
 
 PreparedStatement::PreparedStatement(const Database &db, const QString &sql)
     : m_sql(sql)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
@@ -14,6 +15,9 @@ struct sqlite3_stmt;
 namespace rq::db {
 
 class Database;
+
+// The engine's own handle of a SQLite connection; nothing for other drivers.
+sqlite3 *sqliteHandle(const QSqlDatabase &connection);
 
 // A change compiled once and run many times with its values bound by position
 // to the "?" placeholders: the inserts of imports and restores, the kept

@@ -99,6 +99,13 @@ TEST(PreparedStatement, RefusalsCarryTheEngineTextAndLeaveTheStatementUsable)
             << qPrintable(e.message());
     }
     EXPECT_THROW(db::PreparedStatement(db, QStringLiteral("INSERT INTO NOWHERE VALUES (?)")), EngineError);
+    // The site waits for open transactions; a kept statement that ran leaves none open.
+    EXPECT_FALSE(db.inTransaction());
+    {
+        db::Savepoint open(db);
+        EXPECT_TRUE(db.inTransaction());
+    }
+    EXPECT_FALSE(db.inTransaction());
     // Kept statements do not keep the connection from closing.
     db.close();
     EXPECT_FALSE(db.isOpen());
