@@ -59,7 +59,12 @@ Application::Application(const AppPaths &paths, IniFile &ini)
     }
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    // The windows go first; nothing they do on the way may reach the site's queue, which goes with them.
+    if (m_database)
+        m_database->setListListener({});
+}
 
 void Application::openDatabase()
 {
