@@ -99,9 +99,9 @@ std::optional<QStringList> PreStageTextFile::lines(const ranking::RankingList &r
     }
 
     QHash<QPair<int, int>, ReportRow> blocks;
-    QSqlQuery lines =
-        db.exec(QStringLiteral("SELECT * FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ?"), {key.kat, key.klasse});
-    for (const ReportRow &line : ReportRow::readAll(lines))
+    const QList<ReportRow> lines = ReportRow::readAll(
+        db, QStringLiteral("SELECT * FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ?"), {key.kat, key.klasse});
+    for (const ReportRow &line : lines)
         blocks.insert(
             {line.value(QStringLiteral("RANGPOS_NR")).toInt(), line.value(QStringLiteral("DETAILBLOCK_NR")).toInt()},
             line);

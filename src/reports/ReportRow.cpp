@@ -2,7 +2,6 @@
 
 #include "db/Database.h"
 
-#include <QSqlQuery>
 #include <QVariant>
 
 namespace rq::reports {
@@ -20,19 +19,24 @@ ReportRow::ReportRow(std::shared_ptr<const ColumnIndex> columns, const std::func
 
 ReportRow::ReportRow(const QSqlRecord &record)
     : ReportRow(
-          indexOf(record), [&record](int i) { return record.value(i).toString(); }, record.count())
+          indexOf([&record] {
+              QStringList names;
+              for (int i = 0; i < record.count(); ++i)
+                  names << record.fieldName(i);
+              return names;
+          }()),
+          [&record](int i) { return record.value(i).toString(); }, record.count())
 {
 }
 
-std::shared_ptr<const ReportRow::ColumnIndex> ReportRow::indexOf(const QSqlRecord &record)
+std::shared_ptr<const ReportRow::ColumnIndex> ReportRow::indexOf(const QStringList &names)
 {
     auto columns = std::make_shared<ColumnIndex>();
+    columns->names = names;
     // The first of equal names counts, as with QSqlRecord::value; names compare case-insensitively there
     // and in SQL, so the index keeps them in upper case.
-    for (int i = record.count() - 1; i >= 0; --i)
-        columns->positions.insert(record.fieldName(i).toUpper(), i);
-    for (int i = 0; i < record.count(); ++i)
-        columns->names << record.fieldName(i);
+    for (qsizetype i = names.size() - 1; i >= 0; --i)
+        columns->positions.insert(names.at(i).toUpper(), i);
     return columns;
 }
 
@@ -71,37 +75,19 @@ QStringView ReportRow::viewAt(qsizetype i) const
 QList<ReportRow> ReportRow::readAll(db::Database &db, const QString &sql, const QVariantList &values)
 {
     QList<ReportRow> rows;
-    std::shared_ptr<ColumnIndex> columns;
+    std::shared_ptr<const ColumnIndex> columns;
     int n = 0;
     db.forEachRow(sql, values, [&](const db::PreparedStatement::Row &row) {
         if (!columns) {
-            columns = std::make_shared<ColumnIndex>();
             n = row.count();
+            QStringList names;
             for (int i = 0; i < n; ++i)
-                columns->names << row.name(i);
-            for (int i = n - 1; i >= 0; --i)
-                columns->positions.insert(columns->names.at(i).toUpper(), i);
+                names << row.name(i);
+            columns = indexOf(names);
         }
         rows << ReportRow(
             columns, [&row](int i) { return row.text(i); }, n);
     });
-    return rows;
-}
-
-QList<ReportRow> ReportRow::readAll(QSqlQuery &query)
-{
-    QList<ReportRow> rows;
-    std::shared_ptr<const ColumnIndex> columns;
-    int n = 0;
-    while (query.next()) {
-        if (!columns) {
-            const QSqlRecord record = query.record();
-            columns = indexOf(record);
-            n = record.count();
-        }
-        rows << ReportRow(
-            columns, [&query](int i) { return query.value(i).toString(); }, n);
-    }
     return rows;
 }
 

@@ -9,8 +9,6 @@
 #include <functional>
 #include <memory>
 
-class QSqlQuery;
-
 namespace rq::db {
 class Database;
 }
@@ -39,8 +37,6 @@ public:
     QStringView viewAt(qsizetype i) const;
     bool isEmpty() const { return m_ends.isEmpty(); }
 
-    // Every row of `query` (executed, positioned before its first row), sharing one column index.
-    static QList<ReportRow> readAll(QSqlQuery &query);
     // Every row of `sql` with `values`, read through a statement the database keeps.
     static QList<ReportRow> readAll(db::Database &db, const QString &sql, const QVariantList &values);
 
@@ -51,7 +47,7 @@ private:
         QStringList names;
     };
     ReportRow(std::shared_ptr<const ColumnIndex> columns, const std::function<QString(int)> &valueAt, int count);
-    static std::shared_ptr<const ColumnIndex> indexOf(const QSqlRecord &record);
+    static std::shared_ptr<const ColumnIndex> indexOf(const QStringList &names);
 
     // The values one after the other in one text, each ending where m_ends says:
     // most of a list's hundred columns are empty, and an empty one then costs

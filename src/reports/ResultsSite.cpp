@@ -72,6 +72,12 @@ QString keyText(const ranking::ListKey &key)
     return QStringLiteral("%1-%2").arg(key.kat).arg(key.klasse);
 }
 
+// The site's copy of a list's PDF, relative to the site: the name the PDF directory gives it.
+QString pdfName(const ranking::ListKey &key)
+{
+    return QStringLiteral("pdf/Kat%1.pdf").arg(keyText(key));
+}
+
 QString pageHead(const QString &title, bool refresh)
 {
     QString out = QStringLiteral("<!DOCTYPE html>\n<html lang=\"de\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -415,9 +421,7 @@ void ResultsSite::publishLists(const QList<ranking::ListKey> &keys)
         if (named || missing)
             writePage(e);
         else
-            e.pdf = QFileInfo::exists(m_directory + QStringLiteral("/pdf/Kat%1.pdf").arg(keyText(e.key)))
-                        ? QStringLiteral("pdf/Kat%1.pdf").arg(keyText(e.key))
-                        : QString();
+            e.pdf = QFileInfo::exists(m_directory + u'/' + pdfName(e.key)) ? pdfName(e.key) : QString();
     }
     for (const ranking::ListKey &key : keys) {
         if (std::none_of(entries.cbegin(), entries.cend(), [&key](const ListEntry &e) { return e.key == key; }))
@@ -430,9 +434,9 @@ QString ResultsSite::copiedPdf(const ranking::ListKey &key)
 {
     if (m_pdfDirectory.isEmpty())
         return {};
-    const QString name = QStringLiteral("Kat%1.pdf").arg(keyText(key));
-    const QFileInfo source(m_pdfDirectory + u'/' + name);
-    const QString target = m_directory + QStringLiteral("/pdf/") + name;
+    // The file "Druckvorlage erstellen" writes.
+    const QFileInfo source(ReportDispatch::templateFile(m_pdfDirectory, key));
+    const QString target = m_directory + u'/' + pdfName(key);
     if (!source.isFile()) {
         QFile::remove(target);
         return {};
@@ -442,17 +446,17 @@ QString ResultsSite::copiedPdf(const ranking::ListKey &key)
         QFile in(source.filePath());
         if (!in.open(QIODevice::ReadOnly))
             return {};
-        QDir().mkpath(m_directory + QStringLiteral("/pdf"));
+        QDir().mkpath(copy.absolutePath());
         files::writeAll(target, in.readAll());
     }
-    return QStringLiteral("pdf/") + name;
+    return pdfName(key);
 }
 
 void ResultsSite::removePage(const ranking::ListKey &key)
 {
     QFile::remove(m_directory + u'/' + pageName(key));
     QFile::remove(m_directory + u'/' + jsonName(key));
-    QFile::remove(m_directory + QStringLiteral("/pdf/Kat%1.pdf").arg(keyText(key)));
+    QFile::remove(m_directory + u'/' + pdfName(key));
 }
 
 void ResultsSite::writePage(ListEntry &entry)
