@@ -54,6 +54,8 @@ public:
         int count() const;
         QString name(int i) const;
         QString text(int i) const;
+        // Appends what text(i) gives, as UTF-8, without a QString in between.
+        void appendUtf8(int i, QByteArray &to) const;
 
     private:
         sqlite3_stmt *m_statement;
