@@ -134,6 +134,7 @@ void forEachDetail(const RankingList &list, const std::function<void(const Detai
         DetailText
     };
     DetailEntry d;
+    bool first = true;
     list.database().forEachRow(
         QStringLiteral("SELECT db.RANGPOS_NR, db.DETAILBLOCK_NR, db.NAME1, db.NAME2, db.JAHRGANG, db.BEMERKUNGEN, "
                        "db.PUNKTE as PUNKTE_BLK, d.DETAILPOS_NR, d.DISZIPLIN, d.LEISTUNG, d.ZUSATZWERT, d.ANZAHL, "
@@ -142,13 +143,19 @@ void forEachDetail(const RankingList &list, const std::function<void(const Detai
                        "db.DETAILBLOCK_NR AND db.KAT_NR = ? AND db.KLASSE_NR = ? ORDER BY db.RANGPOS_NR, "
                        "db.DETAILBLOCK_NR, d.DETAILPOS_NR"),
         {list.key().kat, list.key().klasse}, [&](const db::PreparedStatement::Row &q) {
-            d.position = q.text(Position).toInt();
-            d.block = q.text(Block).toInt();
-            d.blockName1 = q.text(Name1);
-            d.blockName2 = q.text(Name2);
-            d.blockJahrgang = q.text(Jahrgang);
-            d.blockRemarks = q.text(Remarks);
-            d.blockPoints = q.text(BlockPoints);
+            const int position = q.text(Position).toInt();
+            const int block = q.text(Block).toInt();
+            // The block's own fields repeat on each of its details.
+            if (first || position != d.position || block != d.block) {
+                d.position = position;
+                d.block = block;
+                d.blockName1 = q.text(Name1);
+                d.blockName2 = q.text(Name2);
+                d.blockJahrgang = q.text(Jahrgang);
+                d.blockRemarks = q.text(Remarks);
+                d.blockPoints = q.text(BlockPoints);
+                first = false;
+            }
             d.detailNr = q.text(DetailNr).toInt();
             d.disziplin = q.text(Disziplin);
             d.leistung = q.text(Leistung);
@@ -160,6 +167,46 @@ void forEachDetail(const RankingList &list, const std::function<void(const Detai
         });
 }
 
+constexpr int kLineFields = 5 + kDetailGroups * kDetailFields;
+
+// The text fields of a line in the order of the columns after the key.
+std::array<const QString *, kLineFields> lineFields(const DetailLine &line)
+{
+    std::array<const QString *, kLineFields> fields{&line.name1, &line.name2, &line.jahrgang, &line.points,
+                                                    &line.remarks};
+    int i = 5;
+    for (const auto &group : line.groups) {
+        for (const QString &field : group)
+            fields[i++] = &field;
+    }
+    return fields;
+}
+
+// A line as the table has it, its texts in UTF-8 one after the other: compact
+// enough to hold every line of the largest list.
+struct StoredLine
+{
+    QByteArray texts;
+    std::array<int, kLineFields> ends{};
+
+    bool operator==(const std::array<const QString *, kLineFields> &fields) const
+    {
+        int start = 0;
+        for (int i = 0; i < kLineFields; ++i) {
+            const QUtf8StringView stored(texts.constData() + start, ends[i] - start);
+            if (!QAnyStringView::equal(stored, *fields[i]))
+                return false;
+            start = ends[i];
+        }
+        return true;
+    }
+};
+
+quint64 lineKey(int position, int block)
+{
+    return (quint64(quint32(position)) << 32) | quint32(block);
+}
+
 }  // namespace
 
 void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::function<void(int, int)> &progress)
@@ -168,38 +215,56 @@ void PrintPreStage::build(const RankingList &list, bool shortDetail, const std::
     const auto wait = op.waitCursor();
     db::Database &db = list.database();
     db::Savepoint transaction(db, QStringLiteral("detail_lines"));
-    list.runner().run({QStringLiteral("delete from  DETAILLINE"), QStringLiteral("WHERE KLASSE_NR = ?"),
-                       QStringLiteral("AND KAT_NR = ?")},
-                      {list.key().klasse, list.key().kat});
-    // The lines are written as the details are read; progress counts the blocks.
-    const int total = db.scalar(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = ? AND KLASSE_NR = ?"),
-                                {list.key().kat, list.key().klasse})
-                          .toInt();
     static const QStringList columns = insertColumns();
-    const QString sql = QStringLiteral("INSERT INTO DETAILLINE (%1) VALUES (%2)")
-                            .arg(columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u','));
+    const QVariantList listKey = {list.key().kat, list.key().klasse};
+
+    // The lines the list has now. Most changes of a list (ranks, awards, totals,
+    // a hand edit) leave most of its lines as they are; only lines that differ
+    // are written, which spares the write and the rules of the table for the rest.
+    QHash<quint64, StoredLine> stored;
+    db.forEachRow(
+        QStringLiteral("SELECT %1 FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ?").arg(columns.mid(2).join(u',')),
+        listKey, [&stored](const db::PreparedStatement::Row &row) {
+            StoredLine &line = stored[lineKey(row.text(0).toInt(), row.text(1).toInt())];
+            for (int i = 0; i < kLineFields; ++i) {
+                row.appendUtf8(i + 2, line.texts);
+                line.ends[i] = int(line.texts.size());
+            }
+        });
+
+    const QString deleteLine = QStringLiteral("DELETE FROM DETAILLINE WHERE KAT_NR = ? AND KLASSE_NR = ? AND "
+                                              "RANGPOS_NR = ? AND DETAILBLOCK_NR = ?");
+    const QString insertLine =
+        QStringLiteral("INSERT INTO DETAILLINE (%1) VALUES (%2)")
+            .arg(columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u','));
+    // Progress counts the blocks.
+    const int total =
+        db.scalar(QStringLiteral("SELECT count(*) FROM DETAILBLOCK WHERE KAT_NR = ? AND KLASSE_NR = ?"), listKey)
+            .toInt();
     int written = 0;
     QVariantList values;
     PreStageBuilder builder(list.layout(), list.detailsPerLine(), shortDetail, [&](const DetailLine &line) {
-        values = {list.key().kat,
-                  list.key().klasse,
-                  line.position,
-                  line.block,
-                  textOrNull(line.name1),
-                  textOrNull(line.name2),
-                  textOrNull(line.jahrgang),
-                  textOrNull(line.points),
-                  textOrNull(line.remarks)};
-        for (const auto &group : line.groups) {
-            for (const QString &field : group)
-                values << textOrNull(field);
+        const auto fields = lineFields(line);
+        const auto existing = stored.find(lineKey(line.position, line.block));
+        const bool unchanged = existing != stored.end() && *existing == fields;
+        if (existing != stored.end()) {
+            if (!unchanged)
+                db.execute(deleteLine, {list.key().kat, list.key().klasse, line.position, line.block});
+            stored.erase(existing);
         }
-        db.execute(sql, values);
+        if (!unchanged) {
+            values = {list.key().kat, list.key().klasse, line.position, line.block};
+            for (const QString *field : fields)
+                values << textOrNull(*field);
+            db.execute(insertLine, values);
+        }
         if (progress)
             progress(++written, std::max(total, written));
     });
     forEachDetail(list, [&builder](const DetailEntry &d) { builder.add(d); });
     builder.finish();
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+        db.execute(deleteLine, {list.key().kat, list.key().klasse, int(it.key() >> 32), int(quint32(it.key()))});
     for (const int group : builder.unplaced())
         op.warn(QStringLiteral("Detail Nr. %1 kann nicht in Druckvorstufe übernommen werden").arg(group));
     transaction.release();

@@ -140,6 +140,48 @@ TEST_F(ReportsTest, DetailLinesGroupsAndWarnings)
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT count(*) FROM DETAILLINE")).toInt(), 0);
 }
 
+TEST_F(ReportsTest, ARebuiltPreStageEqualsOneBuiltFromScratch)
+{
+    const auto dump = [this] {
+        QStringList rows;
+        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM DETAILLINE ORDER BY RANGPOS_NR, DETAILBLOCK_NR"), {});
+        while (q.next()) {
+            QStringList fields;
+            for (int i = 0; i < q.record().count(); ++i)
+                fields << (q.isNull(i) ? QStringLiteral("NULL") : q.value(i).toString());
+            rows << fields.join(u'|');
+        }
+        return rows;
+    };
+    for (int pos = 1; pos <= 4; ++pos) {
+        position(pos, "1", "Meier", "50");
+        detail(pos, 1, 1, "5.20", "1.5", "600");
+        detail(pos, 1, 2, "6.10");
+    }
+    detail(2, 2, 1, "4.00");
+    buildPreStage();
+
+    // The list changes, and its lines are damaged by hand.
+    db.exec(QStringLiteral("UPDATE DETAIL SET LEISTUNG = '5.30' WHERE RANGPOS_NR = 1 AND DETAILPOS_NR = 1"));
+    db.exec(QStringLiteral("DELETE FROM DETAIL WHERE RANGPOS_NR = 2 AND DETAILBLOCK_NR = 2"));
+    detail(3, 1, 3, "7.00");
+    db.exec(QStringLiteral("UPDATE DETAILLINE SET NAME1 = 'falsch', DETAILTEXT2 = NULL WHERE RANGPOS_NR = 4"));
+    // A performance whose printed text is longer than the column keeps is cut.
+    db.exec(QStringLiteral("UPDATE DETAIL SET LEISTUNG = ? WHERE RANGPOS_NR = 3 AND DETAILPOS_NR = 1"),
+            {QString(38, u'x')});
+    db.exec(
+        QStringLiteral("INSERT INTO DETAILLINE (KAT_NR, KLASSE_NR, RANGPOS_NR, DETAILBLOCK_NR) VALUES (12, 0, 7, 1)"));
+    buildPreStage();
+    const QStringList rebuilt = dump();
+
+    db.exec(QStringLiteral("DELETE FROM DETAILLINE"));
+    buildPreStage();
+    EXPECT_EQ(rebuilt, dump());
+    EXPECT_EQ(rebuilt.size(), 4);
+    buildPreStage();  // and a rebuild of an unchanged list changes nothing
+    EXPECT_EQ(rebuilt, dump());
+}
+
 TEST_F(ReportsTest, TextFileLines)
 {
     EXPECT_EQ(PreStageTextFile::lines(list()), QStringList{QString()});  // no positions: one empty line
