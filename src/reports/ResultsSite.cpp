@@ -17,6 +17,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QSqlQuery>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -51,6 +52,48 @@ protected:
 QString html(const QString &text)
 {
     return text.toHtmlEscaped();
+}
+
+// `text` as a JSON string.
+void appendJsonString(QString &out, QStringView text)
+{
+    out += u'"';
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= 0x20 && c != u'"' && c != u'\\')
+            continue;
+        out += text.sliced(from, i - from);
+        from = i + 1;
+        switch (c) {
+        case u'"':
+        case u'\\':
+            out += u'\\';
+            out += QChar(c);
+            break;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            break;
+        case u'\t':
+            out += QStringLiteral("\\t");
+            break;
+        default:
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QChar(u'0'));
+        }
+    }
+    out += text.sliced(from);
+    out += u'"';
+}
+
+// `"name":"value"` of an object, after a comma unless it is the object's first.
+void appendJsonMember(QString &out, bool &first, const QString &name, QStringView value)
+{
+    if (!first)
+        out += u',';
+    first = false;
+    appendJsonString(out, name);
+    out += u':';
+    appendJsonString(out, value);
 }
 
 // A German text with its French one after it, as the printed lists show both.
@@ -92,12 +135,19 @@ QString pageHead(const QString &title, bool refresh)
 // The texts of a band by line: the items of equal height, in the order the layout placed them.
 QList<QList<const ReportItem *>> textLines(const QList<ReportItem> &items)
 {
-    QMap<qint64, QList<const ReportItem *>> byHeight;
+    QVarLengthArray<std::pair<qint64, const ReportItem *>, 32> texts;
     for (const ReportItem &item : items) {
         if (item.kind == ReportItem::Kind::Text)
-            byHeight[std::llround(item.box.top() * 100)].append(&item);
+            texts.append({std::llround(item.box.top() * 100), &item});
     }
-    return byHeight.values();
+    std::stable_sort(texts.begin(), texts.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<QList<const ReportItem *>> lines;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i == 0 || texts.at(i).first != texts.at(i - 1).first)
+            lines.emplaceBack();
+        lines.last().append(texts.at(i).second);
+    }
+    return lines;
 }
 
 // The table a ranking list's bands make: the main line of every band under the
@@ -114,18 +164,15 @@ public:
         for (qsizetype i = 1; i < header.size(); ++i)
             m_subTitles += header.at(i);
         for (const ReportItem *item : std::as_const(m_subTitles))
-            m_edges.append(item->box.left());
+            addEdge(item->box.left());
         for (const Band &band : laid.bands) {
-            const QList<QList<const ReportItem *>> lines = textLines(band.items);
+            m_lines.append(textLines(band.items));
+            const QList<QList<const ReportItem *>> &lines = m_lines.last();
             for (qsizetype i = 1; i < lines.size(); ++i) {
                 for (const ReportItem *item : lines.at(i))
-                    m_edges.append(item->box.left());
+                    addEdge(item->box.left());
             }
         }
-        std::sort(m_edges.begin(), m_edges.end());
-        m_edges.erase(
-            std::unique(m_edges.begin(), m_edges.end(), [](double a, double b) { return std::abs(a - b) < 0.05; }),
-            m_edges.end());
     }
 
     // The page's own rules: the columns of the lines below the main lines, as wide as in print.
@@ -165,51 +212,65 @@ public:
     {
         QString out = columns() + QStringLiteral("<thead>\n<tr class=\"titles\">");
         for (qsizetype i = 0; i < m_titles.size(); ++i)
-            out += cell(QStringLiteral("th"), *m_titles.at(i), i, QString());
+            appendCell(out, QStringLiteral("th"), *m_titles.at(i), i, QString());
         out += QStringLiteral("</tr>\n");
         const bool anySubTitle = std::any_of(m_subTitles.cbegin(), m_subTitles.cend(),
                                              [](const ReportItem *item) { return !item->text.isEmpty(); });
-        if (anySubTitle)
-            out += QStringLiteral("<tr class=\"subtitles\"><td colspan=\"%1\">").arg(m_titles.size()) +
-                   line(m_subTitles, false) + QStringLiteral("</td></tr>\n");
+        if (anySubTitle) {
+            out += QStringLiteral("<tr class=\"subtitles\"><td colspan=\"%1\">").arg(m_titles.size());
+            appendLine(out, m_subTitles, false);
+            out += QStringLiteral("</td></tr>\n");
+        }
         return out + QStringLiteral("</thead>\n");
     }
 
-    QString band(const Band &band) const
+    // The rows of the `index`th band of those the table was made of.
+    void appendBand(QString &out, const Band &band, qsizetype index) const
     {
         const bool opensRank = std::any_of(band.items.cbegin(), band.items.cend(),
                                            [](const ReportItem &item) { return item.kind == ReportItem::Kind::Line; });
-        QString out = opensRank ? QStringLiteral("<tbody class=\"rank\">\n") : QStringLiteral("<tbody>\n");
-        const QList<QList<const ReportItem *>> lines = textLines(band.items);
+        out += opensRank ? QStringLiteral("<tbody class=\"rank\">\n") : QStringLiteral("<tbody>\n");
+        const QList<QList<const ReportItem *>> &lines = m_lines.at(index);
         if (!lines.isEmpty()) {
             out += QStringLiteral("<tr class=\"main\">");
             const QList<const ReportItem *> &main = lines.first();
             for (qsizetype i = 0; i < main.size(); ++i)
-                out +=
-                    cell(QStringLiteral("td"), *main.at(i), i, i < m_titles.size() ? m_titles.at(i)->text : QString());
+                appendCell(out, QStringLiteral("td"), *main.at(i), i,
+                           i < m_titles.size() ? m_titles.at(i)->text : QString());
             out += QStringLiteral("</tr>\n");
         }
-        for (qsizetype i = 1; i < lines.size(); ++i)
-            out +=
-                QStringLiteral("<tr class=\"sub\"><td colspan=\"%1\">").arg(std::max<qsizetype>(1, m_titles.size())) +
-                line(lines.at(i), true) + QStringLiteral("</td></tr>\n");
-        return out + QStringLiteral("</tbody>\n");
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            out += QStringLiteral("<tr class=\"sub\"><td colspan=\"");
+            out += QString::number(std::max<qsizetype>(1, m_titles.size()));
+            out += QStringLiteral("\">");
+            appendLine(out, lines.at(i), true);
+            out += QStringLiteral("</td></tr>\n");
+        }
+        out += QStringLiteral("</tbody>\n");
     }
 
 private:
-    static QString cell(const QString &tag, const ReportItem &item, qsizetype column, const QString &label)
+    void addEdge(double left)
     {
-        QStringList classes;
+        const auto near = [left](double edge) { return std::abs(edge - left) < 0.05; };
+        if (std::none_of(m_edges.cbegin(), m_edges.cend(), near))
+            m_edges.insert(std::lower_bound(m_edges.begin(), m_edges.end(), left), left);
+    }
+
+    static void appendCell(QString &out, const QString &tag, const ReportItem &item, qsizetype column,
+                           const QString &label)
+    {
+        out += u'<' + tag + QStringLiteral(" class=\"");
         if (column == 0)
-            classes << QStringLiteral("rank");
+            out += QStringLiteral("rank");
         else if (column == 1)
-            classes << QStringLiteral("name");
+            out += QStringLiteral("name");
         if (item.alignment & Qt::AlignRight)
-            classes << QStringLiteral("r");
-        QString out = u'<' + tag + QStringLiteral(" class=\"") + classes.join(u' ') + u'"';
+            out += column <= 1 ? QStringLiteral(" r") : QStringLiteral("r");
+        out += u'"';
         if (!label.isEmpty() && !item.text.isEmpty())
             out += QStringLiteral(" data-label=\"") + html(label) + u'"';
-        return out + u'>' + html(item.text) + QStringLiteral("</") + tag + u'>';
+        out += u'>' + html(item.text) + QStringLiteral("</") + tag + u'>';
     }
 
     qsizetype columnOf(const ReportItem &item) const
@@ -233,26 +294,29 @@ private:
         return {};
     }
 
-    QString line(const QList<const ReportItem *> &items, bool labelled) const
+    void appendLine(QString &out, const QList<const ReportItem *> &items, bool labelled) const
     {
-        QString out = QStringLiteral("<div class=\"line\">");
+        out += QStringLiteral("<div class=\"line\">");
         for (const ReportItem *item : items) {
             if (item->text.isEmpty())
                 continue;
-            out += QStringLiteral("<span class=\"c%1%2\"")
-                       .arg(columnOf(*item))
-                       .arg(item->alignment & Qt::AlignRight ? QStringLiteral(" r") : QString());
+            out += QStringLiteral("<span class=\"c");
+            out += QString::number(columnOf(*item));
+            if (item->alignment & Qt::AlignRight)
+                out += QStringLiteral(" r");
+            out += u'"';
             const QString label = labelled ? labelOf(*item) : QString();
             if (!label.isEmpty() && label != item->text)
                 out += QStringLiteral(" data-label=\"") + html(label) + u'"';
             out += u'>' + html(item->text) + QStringLiteral("</span>");
         }
-        return out + QStringLiteral("</div>");
+        out += QStringLiteral("</div>");
     }
 
     QList<const ReportItem *> m_titles;
     QList<const ReportItem *> m_subTitles;
-    QList<double> m_edges;  // mm: where the columns of the further lines begin
+    QList<double> m_edges;  // mm: where the columns of the further lines begin, in order
+    QList<QList<QList<const ReportItem *>>> m_lines;  // each band's texts by line
 };
 
 const char *const kStyle = R"css(/* Ranquill: results site */
@@ -501,8 +565,8 @@ void ResultsSite::writePage(ListEntry &entry)
     page += QStringLiteral("</p>\n</header>\n<main>\n");
     if (table) {
         page += QStringLiteral("<table class=\"list\">\n") + table->head();
-        for (const Band &band : laid->bands)
-            page += table->band(band);
+        for (qsizetype i = 0; i < laid->bands.size(); ++i)
+            table->appendBand(page, laid->bands.at(i), i);
         page += QStringLiteral("</table>\n");
     } else if (entry.positions == 0) {
         page += QStringLiteral("<p class=\"empty\">Diese Rangliste hat noch keine Positionen.</p>\n");
@@ -513,40 +577,39 @@ void ResultsSite::writePage(ListEntry &entry)
     page += QStringLiteral("</main>\n<footer>Ranquill · Stand %1</footer>\n</body>\n</html>\n")
                 .arg(shownTime(entry.changed));
 
-    QJsonObject json{{QStringLiteral("kat"), entry.key.kat},
-                     {QStringLiteral("klasse"), entry.key.klasse},
-                     {QStringLiteral("layout"), entry.layout},
-                     {QStringLiteral("changed"), entry.changed.toString(Qt::ISODate)}};
+    QString json = QStringLiteral("{\"kat\":%1,\"klasse\":%2,\"layout\":").arg(entry.key.kat).arg(entry.key.klasse);
+    appendJsonString(json, entry.layout);
+    json += QStringLiteral(",\"changed\":");
+    appendJsonString(json, entry.changed.toString(Qt::ISODate));
     // The rows as the report reads them: what is the same in every row (the
     // list's titles) once under "list", the rest per row; empty fields left out.
-    QJsonArray rows;
-    QJsonObject common;
+    json += QStringLiteral(",\"list\":{");
+    QString rows = QStringLiteral(",\"rows\":[");
     if (prepared) {
         const QList<ReportRow> &all = prepared->rows;
         const QStringList names = all.isEmpty() ? QStringList() : all.first().names();
-        QList<bool> varies(names.size(), false);
+        QList<qsizetype> varying;
+        bool firstField = true;
         for (qsizetype i = 0; i < names.size(); ++i) {
             const QStringView first = all.first().viewAt(i);
-            varies[i] =
-                std::any_of(all.cbegin() + 1, all.cend(), [&](const ReportRow &row) { return row.viewAt(i) != first; });
-            if (!varies.at(i) && !first.isEmpty())
-                common.insert(names.at(i), first.toString());
+            if (std::any_of(all.cbegin() + 1, all.cend(), [&](const ReportRow &row) { return row.viewAt(i) != first; }))
+                varying << i;
+            else if (!first.isEmpty())
+                appendJsonMember(json, firstField, names.at(i), first);
         }
         for (const ReportRow &row : all) {
-            QJsonObject o;
-            for (qsizetype i = 0; i < names.size(); ++i) {
-                if (!varies.at(i))
-                    continue;
+            rows += &row == &all.first() ? QStringLiteral("{") : QStringLiteral(",{");
+            firstField = true;
+            for (const qsizetype i : std::as_const(varying)) {
                 const QStringView v = row.viewAt(i);
                 if (!v.isEmpty())
-                    o.insert(names.at(i), v.toString());
+                    appendJsonMember(rows, firstField, names.at(i), v);
             }
-            rows.append(o);
+            rows += u'}';
         }
     }
-    json.insert(QStringLiteral("list"), common);
-    json.insert(QStringLiteral("rows"), rows);
-    files::writeAll(m_directory + u'/' + jsonName(entry.key), QJsonDocument(json).toJson(QJsonDocument::Compact));
+    json += u'}' + rows + QStringLiteral("]}");
+    files::writeAll(m_directory + u'/' + jsonName(entry.key), json.toUtf8());
     files::writeAll(m_directory + u'/' + pageName(entry.key), page.toUtf8());
 }
 

@@ -139,6 +139,8 @@ TEST_F(ResultsSiteTest, AChangedRankRewritesThatListsPageAndTheIndexOnly)
 TEST_F(ResultsSiteTest, TextsShowAsTyped)
 {
     db.exec(QStringLiteral("UPDATE RANGPOS SET VEREIN = '<b>&Co \"x\"' WHERE KAT_NR = 3 AND RANGPOS_NR = 1"));
+    const QString odd = QStringLiteral("C:\\Team\t1\u0001 \u00e9");  // a backslash, a tab, a control character
+    db.exec(QStringLiteral("UPDATE RANGPOS SET BEMERKUNGEN = ? WHERE KAT_NR = 3 AND RANGPOS_NR = 1"), {odd});
     db.exec(QStringLiteral("UPDATE RANGLISTE SET KATEGORIE_D = 'Jugend <18>' WHERE KAT_NR = 3"));
     site.publishAll();
     const QString page = read(QStringLiteral("liste-3-0.html"));
@@ -146,9 +148,12 @@ TEST_F(ResultsSiteTest, TextsShowAsTyped)
     EXPECT_FALSE(page.contains(QStringLiteral("<b>&Co")));
     EXPECT_TRUE(page.contains(QStringLiteral("<h1>Jugend &lt;18&gt;")));
     EXPECT_TRUE(read(QStringLiteral("index.html")).contains(QStringLiteral("Jugend &lt;18&gt;")));
-    const QJsonObject json = QJsonDocument::fromJson(read(QStringLiteral("liste-3-0.json")).toUtf8()).object();
-    EXPECT_EQ(json.value(QStringLiteral("rows")).toArray().at(0).toObject().value(QStringLiteral("VEREIN")).toString(),
-              QStringLiteral("<b>&Co \"x\""));
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(read(QStringLiteral("liste-3-0.json")).toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonObject row = json.value(QStringLiteral("rows")).toArray().at(0).toObject();
+    EXPECT_EQ(row.value(QStringLiteral("VEREIN")).toString(), QStringLiteral("<b>&Co \"x\""));
+    EXPECT_EQ(row.value(QStringLiteral("BEMERKUNGEN")).toString(), odd);
 }
 
 // A browser reading while the site is written sees the old page or the new one, never part of one.
