@@ -1,6 +1,6 @@
 # Sourced by run.sh and test.sh: installs the Debian packages Ranquill needs
 # when any of them is missing (as root, or through sudo).
-RANQUILL_PACKAGES=(cmake g++ make pkg-config git qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-translations-l10n libgl-dev
+RANQUILL_PACKAGES=(cmake g++ make pkg-config git qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev qt6-translations-l10n libgl-dev
                    libgtest-dev fonts-liberation2 poppler-utils xvfb xauth)
 
 ensure_packages() {

@@ -1,10 +1,13 @@
 #include "db/Database.h"
 
 #include "common/Errors.h"
+#include "db/Dialect.h"
 #include "db/PreparedStatement.h"
 
 #include <QAtomicInt>
+#include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlRecord>
 
 #include <sqlite3.h>
 
@@ -23,10 +26,51 @@ QString Database::fileIn(const QString &dataDirectory)
     return dir + QStringLiteral("ranbase.sqlite");
 }
 
+ServerSettings ServerSettings::parse(const QString &server, const QString &database, const QString &user)
+{
+    ServerSettings settings;
+    QString host = server.trimmed();
+    // "host:port"; a socket directory or an IPv6 address in brackets keeps its colons.
+    const qsizetype colon = host.lastIndexOf(u':');
+    if (colon > 0 && !host.startsWith(u'/') && host.count(u':') == 1) {
+        bool ok = false;
+        const int port = host.mid(colon + 1).toInt(&ok);
+        if (ok && port > 0 && port < 65536) {
+            settings.port = port;
+            host.truncate(colon);
+        }
+    }
+    settings.host = host;
+    settings.database = database.trimmed();
+    settings.user = user.trimmed();
+    return settings;
+}
+
+QString ServerSettings::display() const
+{
+    return QStringLiteral("%1%2:%3/%4").arg(user.isEmpty() ? QString() : user + u'@', host).arg(port).arg(database);
+}
+
 Database::Database(QString filePath)
     : m_filePath(std::move(filePath))
     , m_connectionName(QStringLiteral("RANBASE-%1").arg(s_connectionCounter.fetchAndAddRelaxed(1)))
 {
+}
+
+Database::Database(ServerSettings server)
+    : m_server(std::move(server))
+    , m_connectionName(QStringLiteral("RANBASE-%1").arg(s_connectionCounter.fetchAndAddRelaxed(1)))
+{
+}
+
+QString Database::display() const
+{
+    return m_server.isSet() ? QStringLiteral("PostgreSQL ") + m_server.display() : m_filePath;
+}
+
+QString Database::dialect(const QString &sql) const
+{
+    return engine() == Engine::Postgres ? postgresDialect(sql) : sql;
 }
 
 Database::~Database()
@@ -37,6 +81,10 @@ Database::~Database()
 
 void Database::open()
 {
+    if (engine() == Engine::Postgres) {
+        openServer();
+        return;
+    }
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
                           ? QSqlDatabase::database(m_connectionName, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
@@ -61,8 +109,32 @@ void Database::open()
     }
 }
 
+void Database::openServer()
+{
+    QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
+                          ? QSqlDatabase::database(m_connectionName, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
+    db.setHostName(m_server.host);
+    db.setPort(m_server.port);
+    db.setDatabaseName(m_server.database);
+    db.setUserName(m_server.user);
+    db.setConnectOptions(QStringLiteral("application_name=Ranquill;connect_timeout=10"));
+    if (!db.open())
+        throwFailure(db.lastError(), QString());
+    try {
+        // Texts sort and compare by code point, as in the SQLite file; a station
+        // waits at most 10 s for another's lock before its operation is refused.
+        exec(QStringLiteral("SET lock_timeout = '10s'"));
+        exec(QStringLiteral("SET client_min_messages = warning"));
+    } catch (...) {
+        db.close();
+        throw;
+    }
+}
+
 void Database::close()
 {
+    m_savepoints = 0;
     m_prepared.clear();
     m_selects.clear();
     if (QSqlDatabase::contains(m_connectionName)) {
@@ -83,9 +155,11 @@ QSqlDatabase Database::connection() const
 
 void Database::exec(const QString &sql)
 {
+    StatementGuard guard(*this, sql);
     QSqlQuery query(connection());
-    if (!query.exec(sql))
+    if (!query.exec(dialect(sql)))
         throwFailure(query.lastError(), sql);
+    guard.succeeded();
 }
 
 void Database::exec(const QStringList &lines)
@@ -97,12 +171,14 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &values)
 {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!query.prepare(sql))
+    if (!query.prepare(dialect(sql)))
         throwFailure(query.lastError(), sql);
     for (const QVariant &v : values)
         query.addBindValue(v);
+    StatementGuard guard(*this, sql);
     if (!query.exec())
         throwFailure(query.lastError(), sql);
+    guard.succeeded();
     return query;
 }
 
@@ -134,7 +210,7 @@ QSqlQuery Database::select(const QString &sql, const QVariantList &values)
     if (it == m_selects.end()) {
         QSqlQuery query(connection());
         query.setForwardOnly(true);
-        if (!query.prepare(sql))
+        if (!query.prepare(dialect(sql)))
             throwFailure(query.lastError(), sql);
         it = m_selects.emplace(sql, std::move(query));
     }
@@ -158,13 +234,19 @@ QVariant Database::scalar(const QString &sql, const QVariantList &values)
 
 bool Database::inTransaction() const
 {
+    if (engine() == Engine::Postgres)
+        return m_savepoints > 0;
     sqlite3 *handle = sqliteHandle(connection());
     return handle && sqlite3_get_autocommit(handle) == 0;
 }
 
 bool Database::tableExists(const QString &name) const
 {
-    const QString sql = QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+    const QString sql =
+        engine() == Engine::Postgres
+            ? QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                             "current_schema() AND upper(table_name) = upper(?)")
+            : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
     QSqlQuery query(connection());
     if (!query.prepare(sql))
         throwFailure(query.lastError(), sql);
@@ -178,13 +260,47 @@ QStringList Database::tableNames() const
 {
     QStringList names = connection().tables(QSql::Tables);
     names.removeIf([](const QString &name) { return name.startsWith(QStringLiteral("sqlite_")); });
+    if (engine() == Engine::Postgres) {
+        // The server keeps unquoted names in lower case; the program's are upper case.
+        for (QString &name : names)
+            name = name.toUpper();
+    }
+    return names;
+}
+
+namespace {
+
+// PostgreSQL names a failure by its five-character SQLSTATE, SQLite by a number.
+bool isServerCode(const QString &code)
+{
+    return code.size() == 5 && !code.startsWith(u'-');
+}
+
+}  // namespace
+
+QStringList Database::columnNames(const QString &table) const
+{
+    const bool server = engine() == Engine::Postgres;
+    // The server keeps unquoted names in lower case; QtSql looks them up as given.
+    const QSqlRecord record = connection().record(server ? table.toLower() : table);
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i)
+        names << (server ? record.fieldName(i).toUpper() : record.fieldName(i));
     return names;
 }
 
 QString engineText(const QSqlError &error)
 {
-    const QString text = error.databaseText();
-    return (text.isEmpty() ? error.text() : text).trimmed();
+    QString text = error.databaseText();
+    if (text.isEmpty())
+        text = error.text();
+    if (isServerCode(error.nativeErrorCode())) {
+        // "ERROR:  duplicate key … \nDETAIL: …\n(23505)": the message's first line.
+        text = text.section(u'\n', 0, 0);
+        if (text.startsWith(QStringLiteral("ERROR:")))
+            text = text.mid(6);
+    }
+    return text.trimmed();
 }
 
 namespace {
@@ -228,8 +344,41 @@ QString germanEngineText(const QString &text)
     return text;
 }
 
+namespace {
+
+// The server's common failures in plain German, by SQLSTATE.
+struct ServerFailure
+{
+    const char *code;
+    const char *german;
+};
+
+const ServerFailure kServerFailures[] = {
+    {"23505", "Ein Datensatz mit diesem Schlüssel ist schon vorhanden"},
+    {"23502", "Ein Pflichtfeld ist leer"},
+    {"23503", "Der Datensatz verweist auf einen fehlenden Datensatz oder wird von einem anderen noch gebraucht"},
+    {"42601", "Die SQL-Anweisung ist fehlerhaft"},
+    {"42P01", "Diese Tabelle gibt es nicht"},
+    {"42703", "Dieses Feld gibt es nicht"},
+    {"55P03", "Die Daten sind gerade von einem anderen Erfassungsplatz gesperrt"},
+    {"40P01", "Die Daten sind gerade von einem anderen Erfassungsplatz gesperrt"},
+    {"40001", "Ein anderer Erfassungsplatz hat dieselben Daten gleichzeitig geändert"},
+    {"22003", "Eine Zahl ist zu gross für ihr Feld"},
+    {"22P02", "Ein Wert passt nicht zum Typ seines Felds"},
+};
+
+}  // namespace
+
 QString engineMessage(const QSqlError &error)
 {
+    const QString code = error.nativeErrorCode();
+    if (isServerCode(code)) {
+        for (const ServerFailure &failure : kServerFailures) {
+            if (code == QLatin1String(failure.code))
+                return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(failure.german), engineText(error));
+        }
+        return engineText(error);
+    }
     return germanEngineText(engineText(error));
 }
 
@@ -258,8 +407,26 @@ const StorageFault kStorageFaults[] = {
     {26, "Die Datenbankdatei ist beschädigt"},  // SQLITE_NOTADB
 };
 
+// The server's failures of the storage or the connection, by SQLSTATE class or code.
+const char *serverStorageFault(const QString &code)
+{
+    if (code.startsWith(QStringLiteral("08")))
+        return "Die Verbindung zum Datenbankserver ist unterbrochen";
+    if (code == QStringLiteral("53100"))
+        return "Der Datenträger des Datenbankservers ist voll";
+    if (code.startsWith(QStringLiteral("53")))
+        return "Dem Datenbankserver fehlen Mittel (Speicher oder Verbindungen)";
+    if (code.startsWith(QStringLiteral("58")) || code == QStringLiteral("XX001") || code == QStringLiteral("XX002"))
+        return "Lese- oder Schreibfehler auf dem Datenbankserver";
+    if (code == QStringLiteral("57P01") || code == QStringLiteral("57P02") || code == QStringLiteral("57P03"))
+        return "Der Datenbankserver ist nicht verfügbar";
+    return nullptr;
+}
+
 int primaryCode(const QSqlError &error)
 {
+    if (isServerCode(error.nativeErrorCode()))
+        return -1;
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok) & 0xff;  // the primary of an extended code
     return ok ? code : -1;
@@ -279,15 +446,24 @@ const StorageFault *storageFault(const QSqlError &error)
 
 bool isStorageFault(const QSqlError &error)
 {
-    return storageFault(error) != nullptr;
+    // A connection that could not be made at all names no code: a fault of the storage, too.
+    if (error.type() == QSqlError::ConnectionError && error.nativeErrorCode().isEmpty())
+        return true;
+    return storageFault(error) != nullptr || serverStorageFault(error.nativeErrorCode()) != nullptr;
 }
 
 QString storageFaultMessage(const QSqlError &error)
 {
     const StorageFault *fault = storageFault(error);
+    const char *serverFault = serverStorageFault(error.nativeErrorCode());
+    QString text = fault         ? QString::fromUtf8(fault->text)
+                   : serverFault ? QString::fromUtf8(serverFault)
+                                 : QStringLiteral("Fehler des Datenträgers");
+    if (!fault && !serverFault && error.type() == QSqlError::ConnectionError)
+        text = QStringLiteral("Keine Verbindung zur Datenbank");
     return QStringLiteral("%1. Der Vorgang wurde abgebrochen, seine Änderungen wurden zurückgenommen "
                           "(Meldung der Datenbank: %2)")
-        .arg(fault ? QString::fromUtf8(fault->text) : QStringLiteral("Fehler des Datenträgers"), engineText(error));
+        .arg(text, engineText(error));
 }
 
 QString failureMessage(const QSqlError &error)
@@ -319,20 +495,70 @@ QString quote(const QString &value)
     return u'\'' + QString(value).replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
+namespace {
+
+bool changesData(const QString &sql)
+{
+    static const QRegularExpression change(QStringLiteral("^\\s*(INSERT|UPDATE|DELETE|REPLACE)\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return change.match(sql).hasMatch();
+}
+
+}  // namespace
+
+StatementGuard::StatementGuard(const Database &db, const QString &sql)
+{
+    if (db.engine() != Engine::Postgres || !db.inTransaction() || !changesData(sql))
+        return;
+    m_connection = db.connection();
+    QSqlQuery query(m_connection);
+    m_open = query.exec(QStringLiteral("SAVEPOINT rq_statement"));
+}
+
+StatementGuard::~StatementGuard()
+{
+    if (!m_open)
+        return;
+    QSqlQuery query(m_connection);
+    query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT rq_statement"));
+    query.exec(QStringLiteral("RELEASE SAVEPOINT rq_statement"));
+}
+
+void StatementGuard::succeeded()
+{
+    if (!m_open)
+        return;
+    QSqlQuery query(m_connection);
+    query.exec(QStringLiteral("RELEASE SAVEPOINT rq_statement"));
+    m_open = false;
+}
+
+// SQLite opens a transaction with the outermost savepoint; PostgreSQL needs
+// BEGIN first, and its outermost level is then the transaction itself.
 Savepoint::Savepoint(Database &db, QString name)
     : m_db(db)
     , m_name(std::move(name))
 {
-    m_db.exec(QStringLiteral("SAVEPOINT ") + m_name);
+    const bool outermost = m_db.m_savepoints == 0;
+    if (m_db.engine() == Engine::Postgres && outermost)
+        m_db.exec(QStringLiteral("BEGIN"));
+    else
+        m_db.exec(QStringLiteral("SAVEPOINT ") + m_name);
+    ++m_db.m_savepoints;
 }
 
 Savepoint::~Savepoint()
 {
     if (m_done)
         return;
+    --m_db.m_savepoints;
     try {
-        m_db.exec(QStringLiteral("ROLLBACK TO ") + m_name);
-        m_db.exec(QStringLiteral("RELEASE ") + m_name);
+        if (m_db.engine() == Engine::Postgres && m_db.m_savepoints == 0) {
+            m_db.exec(QStringLiteral("ROLLBACK"));
+        } else {
+            m_db.exec(QStringLiteral("ROLLBACK TO ") + m_name);
+            m_db.exec(QStringLiteral("RELEASE ") + m_name);
+        }
     } catch (const Error &) {
         // The connection is gone; there is nothing left to undo.
     }
@@ -340,7 +566,10 @@ Savepoint::~Savepoint()
 
 void Savepoint::release()
 {
-    m_db.exec(QStringLiteral("RELEASE ") + m_name);
+    const bool outermost = m_db.m_savepoints == 1;
+    m_db.exec(m_db.engine() == Engine::Postgres && outermost ? QStringLiteral("COMMIT")
+                                                             : QStringLiteral("RELEASE ") + m_name);
+    --m_db.m_savepoints;
     m_done = true;
 }
 

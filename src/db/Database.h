@@ -17,8 +17,30 @@
 
 namespace rq::db {
 
-// The one SQLite database of the program (the "alias" RANBASE stands for its
-// directory). Foreign keys on, WAL journal, synchronous NORMAL, a busy timeout.
+enum class Engine { Sqlite, Postgres };
+
+// A shared database on a PostgreSQL server: "host[:port]" (a directory as host
+// is a Unix socket's), the database and the user. The password is libpq's
+// business (~/.pgpass or a service file), never the program's.
+struct ServerSettings
+{
+    QString host;
+    int port = 5432;
+    QString database;
+    QString user;
+
+    // From the settings' "Server" ("host" or "host:port"), "Database" and "User".
+    static ServerSettings parse(const QString &server, const QString &database, const QString &user);
+    bool isSet() const { return !host.isEmpty(); }
+    // "user@host:port/database", as the about box and the status bar show it.
+    QString display() const;
+};
+
+// The program's database: the SQLite file in the data directory (the "alias"
+// RANBASE stands for its directory; foreign keys on, WAL journal, synchronous
+// NORMAL, a busy timeout), or a shared database on a PostgreSQL server.
+// Statements are written in SQLite's dialect; on PostgreSQL they are carried
+// over once per statement text (see Dialect.h).
 // Every failure throws EngineError with the engine's message and the SQL text.
 class Database
 {
@@ -27,6 +49,7 @@ public:
     static QString fileIn(const QString &dataDirectory);
 
     explicit Database(QString filePath);
+    explicit Database(ServerSettings server);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
@@ -37,8 +60,15 @@ public:
     void close();
     bool isOpen() const;
 
+    Engine engine() const { return m_server.isSet() ? Engine::Postgres : Engine::Sqlite; }
+    // The SQLite file; empty for a server's database.
     const QString &filePath() const { return m_filePath; }
+    const ServerSettings &server() const { return m_server; }
+    // Which database is in use, for the operator: the file's path or the server's database.
+    QString display() const;
     QSqlDatabase connection() const;
+    // `sql` (SQLite's dialect) as this database's engine runs it.
+    QString dialect(const QString &sql) const;
 
     // Runs one statement for effect. The lines of a statement are joined by line breaks.
     void exec(const QString &sql);
@@ -76,9 +106,15 @@ public:
 
     bool tableExists(const QString &name) const;
     QStringList tableNames() const;  // the user tables, without SQLite's own
+    // The columns of a table in their order, in the letter case the program writes them.
+    QStringList columnNames(const QString &table) const;
 
 private:
+    friend class Savepoint;
+    void openServer();
     QString m_filePath;
+    ServerSettings m_server;
+    int m_savepoints = 0;  // open savepoints, on PostgreSQL the outermost being the transaction
     QString m_connectionName;
     std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_prepared;
     QHash<QString, QSqlQuery> m_selects;
@@ -127,6 +163,26 @@ QString refusalReason(const QSqlError &error);
 // A literal for the places where a value becomes part of the statement text:
 // 'text' with single quotes doubled; NULL for a null string.
 QString quote(const QString &value);
+
+// On PostgreSQL a refused statement spoils its whole transaction, while the
+// program goes on after a refused row (imports, the restore, a text table). So
+// there a change inside a transaction runs under a savepoint of its own, and a
+// refusal takes back that statement only, as on SQLite. Elsewhere it does nothing.
+class StatementGuard
+{
+public:
+    StatementGuard(const Database &db, const QString &sql);
+    ~StatementGuard();
+    StatementGuard(const StatementGuard &) = delete;
+    StatementGuard &operator=(const StatementGuard &) = delete;
+
+    // The statement went through: its savepoint is released.
+    void succeeded();
+
+private:
+    QSqlDatabase m_connection;
+    bool m_open = false;
+};
 
 // A savepoint: everything between construction and release() is kept as one
 // unit; destroyed without release() it rolls back. At the outermost level it is

@@ -191,6 +191,11 @@ std::unique_ptr<Database> DatabaseSetup::run(const QString &dataDirectory, int r
 
 std::unique_ptr<Database> DatabaseSetup::openDatabase(const QString &dataDirectory)
 {
+    if (m_server.isSet()) {
+        auto db = std::make_unique<Database>(m_server);
+        db->open();
+        return db;
+    }
     const QString path = Database::fileIn(dataDirectory);
     if (!m_policy.mayCreate && !QFileInfo(path).isFile())
         throw Error(QStringLiteral("Keine Datenbank: %1 gibt es nicht").arg(path));
@@ -227,13 +232,18 @@ TableState DatabaseSetup::inspect(Database &db, const TableDef &table)
 {
     if (!db.tableExists(table.name))
         return TableState::Missing;
-    QSqlQuery q = db.exec(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table.name});
+    const bool server = db.engine() == Engine::Postgres;
+    QSqlQuery q = db.exec(server ? QStringLiteral("SELECT column_name, data_type FROM information_schema.columns WHERE "
+                                                  "table_schema = current_schema() AND upper(table_name) = upper(?)")
+                                 : QStringLiteral("SELECT name, type FROM pragma_table_info(?)"),
+                          {table.name});
     QHash<QString, QString> types;
     while (q.next())
         types.insert(q.value(0).toString().toUpper(), q.value(1).toString().toUpper());
     for (const FieldDef &f : table.fields) {
         const auto it = types.constFind(f.name.toUpper());
-        if (it == types.constEnd() || *it != declaredType(f.type))
+        const QString type = server ? postgresType(f.type).toUpper() : declaredType(f.type);
+        if (it == types.constEnd() || *it != type)
             return TableState::Misfit;
     }
     return TableState::Fits;
@@ -242,7 +252,7 @@ TableState DatabaseSetup::inspect(Database &db, const TableDef &table)
 void DatabaseSetup::createTable(Database &db, const TableDef &table)
 {
     Savepoint sp(db, QStringLiteral("create_table"));
-    for (const QString &sql : createTableSql(table))
+    for (const QString &sql : db.engine() == Engine::Postgres ? createTableSqlPostgres(table) : createTableSql(table))
         db.exec(sql);
     sp.release();
 }
@@ -250,6 +260,12 @@ void DatabaseSetup::createTable(Database &db, const TableDef &table)
 void DatabaseSetup::keepTableAside(Database &db, const TableDef &table)
 {
     const QString aside = table.name + QStringLiteral("_ALT_") + stamp();
+    if (db.engine() == Engine::Postgres) {
+        // The old table keeps its rows under another name; its rules go with it.
+        db.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(table.name, aside));
+        m_keptAside << QStringLiteral("Tabelle %1: %2").arg(table.name, aside);
+        return;
+    }
     // A plain copy without keys or rules, so the old rows cannot block the new table.
     db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
     try {
@@ -272,7 +288,9 @@ bool DatabaseSetup::checkTables(Database &db, bool maintenance)
         const TableState state = inspect(db, table);
         if (maintenance && state != TableState::Missing) {
             try {
-                db.exec(QStringLiteral("REINDEX ") + table.name);
+                db.exec(
+                    (db.engine() == Engine::Postgres ? QStringLiteral("REINDEX TABLE ") : QStringLiteral("REINDEX ")) +
+                    table.name);
             } catch (const EngineError &) {
                 // A table that cannot be packed is only listed.
             }
@@ -305,6 +323,10 @@ bool DatabaseSetup::checkTables(Database &db, bool maintenance)
 
 void DatabaseSetup::ensureConstraints(Database &db)
 {
+    // On the server the tables are only ever created with their rules, which
+    // the server keeps for every row.
+    if (db.engine() == Engine::Postgres)
+        return;
     for (const ConstraintDef &c : constraintDefs()) {
         const TableDef *table = findTable(c.table);
         bool present = false;
@@ -354,6 +376,8 @@ void DatabaseSetup::rebuildKeepingRows(Database &db, const TableDef &table)
 
 bool DatabaseSetup::upgradeTables(Database &db)
 {
+    if (db.engine() == Engine::Postgres)
+        return true;  // no older version kept its tables there
     bool refused = false;
     for (const TableDef &table : tableDefs()) {
         const QString created =
@@ -378,6 +402,20 @@ bool DatabaseSetup::upgradeTables(Database &db)
 
 void DatabaseSetup::ensureRules(Database &db)
 {
+    if (db.engine() == Engine::Postgres) {
+        QSet<QString> present;
+        QSqlQuery q = db.exec(QStringLiteral("SELECT upper(tgname) FROM pg_trigger WHERE NOT tgisinternal"), {});
+        while (q.next())
+            present.insert(q.value(0).toString());
+        for (const TableDef &table : tableDefs()) {
+            const QStringList sql = ruleTriggerSqlPostgres(table);
+            if (present.contains(table.name + QStringLiteral("_TEXT_RULES")))
+                continue;
+            for (const QString &statement : sql)
+                db.exec(statement);
+        }
+        return;
+    }
     QSet<QString> present;
     QSqlQuery q = db.exec(QStringLiteral("SELECT upper(name) FROM sqlite_master WHERE type = 'trigger'"), {});
     while (q.next())
@@ -392,6 +430,8 @@ void DatabaseSetup::ensureRules(Database &db)
 
 QStringList DatabaseSetup::constraintListing(Database &db, const TableDef &table)
 {
+    if (db.engine() == Engine::Postgres)
+        return {};  // the server lists its rules itself (\\d in psql)
     QList<std::pair<ForeignKey, bool>> rules;  // rule, table is its dependent
     for (const ForeignKey &key : foreignKeysOf(db, table.name))
         rules.append({key, true});

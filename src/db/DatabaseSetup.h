@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Database.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +43,9 @@ public:
     using Policy = SetupPolicy;
 
     DatabaseSetup(Operator &op, ErrorList &errors, Policy policy = Policy());
+
+    // run() opens this database on a server instead of the data directory's file.
+    void useServer(const ServerSettings &server) { m_server = server; }
 
     // The data directory: the alias file's PATH entry when it has one (without
     // enclosing double quotes), else `defaultDirectory`, which is then recorded
@@ -93,6 +98,7 @@ private:
     Operator &m_op;
     ErrorList &m_errors;
     Policy m_policy;
+    ServerSettings m_server;
     QStringList m_keptAside;
     QString m_failure;
 };

@@ -51,13 +51,14 @@ sqlite3 *sqliteHandle(const QSqlDatabase &connection)
 }
 
 PreparedStatement::PreparedStatement(const Database &db, const QString &sql)
-    : m_sql(sql)
+    : m_db(&db)
+    , m_sql(sql)
     , m_handle(sqliteHandle(db.connection()))
 {
     if (!m_handle) {
         m_query = std::make_unique<QSqlQuery>(db.connection());
         m_query->setForwardOnly(true);
-        if (!m_query->prepare(sql))
+        if (!m_query->prepare(db.dialect(sql)))
             throwFailure(m_query->lastError(), sql);
         return;
     }
@@ -88,10 +89,12 @@ bool PreparedStatement::forEachRow(const QVariantList &values, const std::functi
         return runOnSqlite(values, each);
     for (const QVariant &v : values)
         m_query->addBindValue(v);
+    StatementGuard guard(*m_db, m_sql);
     if (!m_query->exec()) {
         m_error = m_query->lastError();
         return false;
     }
+    guard.succeeded();
     const Row row(nullptr, m_query.get());
     while (each && m_query->next())
         each(row);

@@ -72,6 +72,7 @@ private:
     bool runOnSqlite(const QVariantList &values, const std::function<void(const Row &)> &each);
     void failOnSqlite(const QString &what, int code);
 
+    const Database *m_db;
     QString m_sql;
     sqlite3 *m_handle = nullptr;
     sqlite3_stmt *m_statement = nullptr;

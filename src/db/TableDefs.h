@@ -75,6 +75,16 @@ struct TriggerDef
 };
 QList<TriggerDef> ruleTriggers(const TableDef &table);
 
+// The same table on PostgreSQL, from the same definition: integer columns
+// (32 bits by their type), an identity column for the automatic number, the
+// same keys, indexes and referential rules, and one trigger function that cuts
+// the texts and stores empty text as NULL before a row is written.
+QStringList createTableSqlPostgres(const TableDef &table);
+// The trigger function and trigger of createTableSqlPostgres, replacing those there are.
+QStringList ruleTriggerSqlPostgres(const TableDef &table);
+// The type the server reports for a field (information_schema.columns.data_type).
+QString postgresType(FieldType type);
+
 // The name of the check that keeps a whole-number field within 32 bits:
 // "PERSON_KAT_ID_32BIT", the name the engine's refusal gives.
 QString wholeNumberRule(const TableDef &table, const FieldDef &field);

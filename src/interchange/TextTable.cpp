@@ -69,7 +69,8 @@ HeaderMatch matchColumns(const db::TableDef &table, const QStringList &names)
 }
 
 TextRowInsert::TextRowInsert(db::Database &db, const db::TableDef &table, const QStringList &header)
-    : m_query(db.connection())
+    : m_db(&db)
+    , m_query(db.connection())
 {
     const HeaderMatch match = matchColumns(table, header);
     if (!match.unknown.isEmpty()) {
@@ -89,7 +90,7 @@ TextRowInsert::TextRowInsert(db::Database &db, const db::TableDef &table, const 
                                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                 .arg(table.name, columns.join(u','),
                                                      QStringList(columns.size(), QStringLiteral("?")).join(u','));
-    if (!m_query.prepare(sql))
+    if (!m_query.prepare(db.dialect(sql)))
         m_refusal = db::engineMessage(m_query.lastError());
 }
 
@@ -106,8 +107,11 @@ bool TextRowInsert::insert(const QStringList &values, QString *reason)
         const QString value = values.value(i);
         m_query.bindValue(m_slot.at(i), value.isEmpty() ? null : QVariant(value));
     }
-    if (m_query.exec())
+    db::StatementGuard guard(*m_db, QStringLiteral("INSERT"));
+    if (m_query.exec()) {
+        guard.succeeded();
         return true;
+    }
     *reason = db::refusalReason(m_query.lastError());
     return false;
 }

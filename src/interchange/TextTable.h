@@ -54,6 +54,7 @@ public:
     bool insert(const QStringList &values, QString *reason);
 
 private:
+    db::Database *m_db;
     QSqlQuery m_query;
     QList<int> m_slot;  // header position -> bound column
     QString m_refusal;  // the reason every row fails, when the header cannot work

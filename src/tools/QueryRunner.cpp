@@ -272,13 +272,7 @@ QueryOutcome QueryRunner::runOne(const QString &statement)
     if (query.lastError().isValid())
         db::throwFailure(query.lastError(), sql);
     outcome.editable = editableQuery(sql, values, [this](const QString &table) {
-        if (!m_db.tableExists(table))
-            return QStringList();
-        const QSqlRecord record = m_db.connection().record(table);
-        QStringList names;
-        for (int i = 0; i < record.count(); ++i)
-            names << record.fieldName(i);
-        return names;
+        return m_db.tableExists(table) ? m_db.columnNames(table) : QStringList();
     });
     return outcome;
 }

@@ -264,9 +264,7 @@ void QueryEditorWindow::showFields()
     m_fields->clear();
     if (!m_tables->currentItem())
         return;
-    const QSqlRecord record = m_db.connection().record(m_tables->currentItem()->text());
-    for (int i = 0; i < record.count(); ++i)
-        m_fields->addItem(record.fieldName(i));
+    m_fields->addItems(m_db.columnNames(m_tables->currentItem()->text()));
 }
 
 void QueryEditorWindow::insertName(const QString &name)

@@ -39,11 +39,8 @@ TEST_F(SchemaTest, TheTenTablesHaveTheirFields)
     EXPECT_EQ(db::findTable(QStringLiteral("DETAILLINE"))->fields.size(), 129);
     EXPECT_EQ(db::findTable(QStringLiteral("rangpos.db"))->name, QStringLiteral("RANGPOS"));
     EXPECT_EQ(db::findTable(QStringLiteral("PERSON"))->fieldIndex(QStringLiteral("ZEILENTYP_ID")), 21);
-    for (const db::TableDef &t : db::tableDefs()) {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT count(*) FROM pragma_table_info(?)"), {t.name});
-        ASSERT_TRUE(q.next());
-        EXPECT_EQ(q.value(0).toInt(), t.fields.size()) << t.name.toStdString();
-    }
+    for (const db::TableDef &t : db::tableDefs())
+        EXPECT_EQ(db.columnNames(t.name), t.fieldNames()) << t.name.toStdString();
 }
 
 TEST_F(SchemaTest, TextsAreCutAndEmptyTextIsNull)
@@ -71,8 +68,11 @@ TEST_F(SchemaTest, IntegerFieldsTakeQuotedNumbersOnly)
 {
     db.exec(QStringLiteral("INSERT INTO PERSON (KAT_ID, PERS_ID, STATUS_ID, IMPORT_ID, ZEILENTYP_ID) "
                            "VALUES ('12', '7', '1', 1, 2)"));
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT typeof(KAT_ID) || STATUS_ID FROM PERSON")).toString(),
-              QStringLiteral("integer1"));
+    QSqlQuery q = db.exec(QStringLiteral("SELECT KAT_ID, STATUS_ID FROM PERSON"), {});
+    ASSERT_TRUE(q.next());
+    EXPECT_TRUE(q.value(0).typeId() == QMetaType::Int || q.value(0).typeId() == QMetaType::LongLong);
+    EXPECT_EQ(q.value(0).toInt(), 12);
+    EXPECT_EQ(q.value(1).toInt(), 1);
     EXPECT_THROW(db.exec(QStringLiteral("UPDATE PERSON SET RANG = 'x'")), EngineError);
     EXPECT_THROW(db.exec(QStringLiteral("UPDATE PERSON SET STATUS_ID = NULL")), EngineError);
 }

@@ -1,23 +1,31 @@
 #pragma once
 
+#include "db/Database.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
 
-namespace rq::db {
-class Database;
-}
-
 namespace rq::test {
 
-// A fresh database with all ten tables in its own temporary directory.
+// Which engine the database-facing tests run on: the SQLite file, or with
+// RANQUILL_TEST_ENGINE=postgres the server RANQUILL_TEST_PG_HOST, _PORT and
+// _USER name (the throw-away cluster scripts/test.sh starts).
+bool onServer();
+// A new, empty database on the test server, dropped again by dropServerDatabase().
+db::ServerSettings createServerDatabase();
+void dropServerDatabase(const db::ServerSettings &server);
+
+// A fresh database with all ten tables: a file in its own temporary directory,
+// or on the test server a database of its own.
 struct TempDatabase
 {
     TempDatabase();
     ~TempDatabase();
 
     QTemporaryDir dir;
+    db::ServerSettings server;  // set on the server
     std::unique_ptr<db::Database> db;
 };
 
