@@ -132,8 +132,8 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
             verein = joined(prefix.toString(), ort.toString());
         }
         club.finish();
-        m_db.execute(positionSql, {katId, counter, people.value(Rang).toString(), people.value(Name),
-                                   people.value(Vorname), people.value(Jahrgang), people.value(Total),
+        m_db.execute(positionSql, {katId, counter, db::textOf(people, Rang), people.value(Name), people.value(Vorname),
+                                   people.value(Jahrgang), people.value(Total),
                                    awardId.isEmpty() || awardId == QStringLiteral("0") ? QVariant() : QVariant(award),
                                    people.value(Remark), verein, prefix, ort, vereinId, verband, kanton});
 

@@ -72,7 +72,7 @@ bool ResultEntry::load(int kat, int startNr, int decimals)
             m_person.name = q.value(Name).toString();
             m_person.vorname = q.value(Vorname).toString();
             m_person.jahrgang = q.value(Jahrgang).toString();
-            m_person.rang = q.value(Rang).toString();
+            m_person.rang = db::textOf(q, Rang);
             m_person.auszeichnung = q.value(Auszeichnung).toString();
             m_person.bemerkung = q.value(Bemerkung).toString();
             m_person.status = q.value(StatPers).toInt();

@@ -3,8 +3,10 @@
 #include "common/Errors.h"
 #include "db/Dialect.h"
 #include "db/PreparedStatement.h"
+#include "db/TableDefs.h"
 
 #include <QAtomicInt>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -66,6 +68,21 @@ Database::Database(ServerSettings server)
 QString Database::display() const
 {
     return m_server.isSet() ? QStringLiteral("PostgreSQL ") + m_server.display() : m_filePath;
+}
+
+QString Database::localDirectory() const
+{
+    if (!m_localDirectory.isEmpty() || m_filePath.isEmpty())
+        return m_localDirectory;
+    return QFileInfo(m_filePath).absolutePath();
+}
+
+bool Database::forwardOnly() const
+{
+    // QtSql's PostgreSQL driver streams a forward-only result row by row and
+    // then runs no other statement on the connection until it is read; the
+    // program reads one result while it writes, so there results come whole.
+    return engine() == Engine::Sqlite;
 }
 
 QString Database::dialect(const QString &sql) const
@@ -170,7 +187,7 @@ void Database::exec(const QStringList &lines)
 QSqlQuery Database::exec(const QString &sql, const QVariantList &values)
 {
     QSqlQuery query(connection());
-    query.setForwardOnly(true);
+    query.setForwardOnly(forwardOnly());
     if (!query.prepare(dialect(sql)))
         throwFailure(query.lastError(), sql);
     for (const QVariant &v : values)
@@ -209,7 +226,7 @@ QSqlQuery Database::select(const QString &sql, const QVariantList &values)
     auto it = m_selects.find(sql);
     if (it == m_selects.end()) {
         QSqlQuery query(connection());
-        query.setForwardOnly(true);
+        query.setForwardOnly(forwardOnly());
         if (!query.prepare(dialect(sql)))
             throwFailure(query.lastError(), sql);
         it = m_selects.emplace(sql, std::move(query));
@@ -230,6 +247,41 @@ QVariant Database::scalar(const QString &sql, const QVariantList &values)
     if (query.lastError().isValid())
         throwFailure(query.lastError(), sql);
     return QVariant();
+}
+
+namespace {
+
+// The automatic number's column of a table.
+QString numberedColumn(const QString &table)
+{
+    const TableDef *def = findTable(table);
+    if (!def || def->fields.isEmpty() || def->fields.first().type != FieldType::AutoInc)
+        throw Error(QStringLiteral("Die Tabelle %1 hat keine automatische Nummer").arg(table));
+    return def->fields.first().name;
+}
+
+}  // namespace
+
+void Database::restartNumbering(const QString &table)
+{
+    const QString column = numberedColumn(table);
+    if (engine() == Engine::Postgres)
+        exec(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH 1").arg(table, column));
+    else
+        exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = ?"), {table});
+}
+
+void Database::continueNumbering(const QString &table)
+{
+    const QString column = numberedColumn(table);
+    if (engine() != Engine::Postgres)
+        return;
+    // The sequence stands at the highest number (the next is one more, also
+    // beyond 32 bits, where the server refuses it), or at its start when there is none.
+    exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), coalesce(max(%2), 1), max(%2) IS NOT NULL) "
+                        "FROM %1")
+             .arg(table.toLower(), column.toLower()),
+         {});
 }
 
 bool Database::inTransaction() const
@@ -287,6 +339,11 @@ QStringList Database::columnNames(const QString &table) const
     for (int i = 0; i < record.count(); ++i)
         names << (server ? record.fieldName(i).toUpper() : record.fieldName(i));
     return names;
+}
+
+QString Database::fieldName(const QSqlRecord &record, int i) const
+{
+    return engine() == Engine::Postgres ? record.fieldName(i).toUpper() : record.fieldName(i);
 }
 
 QString engineText(const QSqlError &error)

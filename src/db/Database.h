@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -66,9 +67,15 @@ public:
     const ServerSettings &server() const { return m_server; }
     // Which database is in use, for the operator: the file's path or the server's database.
     QString display() const;
+    // The directory of this station's own files (snapshots): the file's
+    // directory, for a server's database the data directory the setup names.
+    QString localDirectory() const;
+    void setLocalDirectory(const QString &directory) { m_localDirectory = directory; }
     QSqlDatabase connection() const;
     // `sql` (SQLite's dialect) as this database's engine runs it.
     QString dialect(const QString &sql) const;
+    // Whether queries may read their results as a stream (see QSqlQuery::setForwardOnly).
+    bool forwardOnly() const;
 
     // Runs one statement for effect. The lines of a statement are joined by line breaks.
     void exec(const QString &sql);
@@ -101,6 +108,12 @@ public:
             m_listListener(kat, klasse);
     }
 
+    // The automatic numbering of `table` (IMPORT) starts again at 1.
+    void restartNumbering(const QString &table);
+    // After rows came with their own numbers (a restore): the next automatic
+    // number follows the highest one there is. SQLite does that by itself.
+    void continueNumbering(const QString &table);
+
     // Whether a transaction or savepoint is open on this connection.
     bool inTransaction() const;
 
@@ -108,12 +121,15 @@ public:
     QStringList tableNames() const;  // the user tables, without SQLite's own
     // The columns of a table in their order, in the letter case the program writes them.
     QStringList columnNames(const QString &table) const;
+    // The name of a result's column, in that letter case too.
+    QString fieldName(const QSqlRecord &record, int i) const;
 
 private:
     friend class Savepoint;
     void openServer();
     QString m_filePath;
     ServerSettings m_server;
+    QString m_localDirectory;
     int m_savepoints = 0;  // open savepoints, on PostgreSQL the outermost being the transaction
     QString m_connectionName;
     std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_prepared;
@@ -159,6 +175,13 @@ QString failureMessage(const QSqlError &error);
 // Why the engine refused a row or a statement that an operation skips and
 // reports; a storage fault is thrown as StorageError instead, ending the operation.
 QString refusalReason(const QSqlError &error);
+
+// Column i of the query's row as text, NULL as a null string: for number
+// columns, whose NULL the server's driver would read as "0".
+inline QString textOf(const QSqlQuery &query, int i)
+{
+    return query.isNull(i) ? QString() : query.value(i).toString();
+}
 
 // A literal for the places where a value becomes part of the statement text:
 // 'text' with single quotes doubled; NULL for a null string.

@@ -193,6 +193,7 @@ std::unique_ptr<Database> DatabaseSetup::openDatabase(const QString &dataDirecto
 {
     if (m_server.isSet()) {
         auto db = std::make_unique<Database>(m_server);
+        db->setLocalDirectory(dataDirectory);
         db->open();
         return db;
     }

@@ -15,7 +15,16 @@ QString postgresDialect(const QString &sql)
                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression lastRowid(QStringLiteral("\\blast_insert_rowid\\s*\\(\\s*\\)"),
                                               QRegularExpression::CaseInsensitiveOption);
+    // group_concat(x[, sep]) of a plain expression: string_agg of its text.
+    static const QRegularExpression groupConcat(
+        QStringLiteral("\\bgroup_concat\\s*\\(([^(),]+(?:\\([^()]*\\))?)\\s*(?:,\\s*('[^']*')\\s*)?\\)"),
+        QRegularExpression::CaseInsensitiveOption);
     QString out = sql;
+    for (QRegularExpressionMatch g = groupConcat.match(out); g.hasMatch(); g = groupConcat.match(out)) {
+        const QString separator = g.captured(2).isEmpty() ? QStringLiteral("','") : g.captured(2);
+        out.replace(g.capturedStart(), g.capturedLength(),
+                    QStringLiteral("string_agg(CAST(%1 AS TEXT), %2)").arg(g.captured(1).trimmed(), separator));
+    }
     out.replace(ifnull, QStringLiteral("coalesce("));
     out.replace(lastRowid, QStringLiteral("lastval()"));
     const QRegularExpressionMatch m = insertOr.match(out);

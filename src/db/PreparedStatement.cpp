@@ -57,7 +57,7 @@ PreparedStatement::PreparedStatement(const Database &db, const QString &sql)
 {
     if (!m_handle) {
         m_query = std::make_unique<QSqlQuery>(db.connection());
-        m_query->setForwardOnly(true);
+        m_query->setForwardOnly(db.forwardOnly());
         if (!m_query->prepare(db.dialect(sql)))
             throwFailure(m_query->lastError(), sql);
         return;
@@ -113,8 +113,11 @@ int PreparedStatement::Row::count() const
 
 QString PreparedStatement::Row::name(int i) const
 {
-    if (!m_statement)
-        return m_query->record().fieldName(i);
+    if (!m_statement) {
+        // The server gives unquoted names in lower case; the program's are upper case.
+        const QString name = m_query->record().fieldName(i);
+        return m_query->driver()->dbmsType() == QSqlDriver::PostgreSQL ? name.toUpper() : name;
+    }
     return QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(m_statement, i)));
 }
 
@@ -124,8 +127,10 @@ QString PreparedStatement::Row::name(int i) const
 // thread that opened it (as QtSql requires).
 QString PreparedStatement::Row::text(int i) const
 {
-    if (!m_statement)
-        return m_query->value(i).toString();
+    if (!m_statement) {
+        // NULL as a null string, also where the driver gives a number's NULL (which reads as "0").
+        return m_query->isNull(i) ? QString() : m_query->value(i).toString();
+    }
     sqlite3_value *value = sqlite3_column_value(m_statement, i);
     switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "db/Database.h"
+#include "db/PreparedStatement.h"
 #include "db/TableDefs.h"
 
 #include <QDir>
@@ -54,7 +55,46 @@ const QStringList &deletionOrder()
 
 bool inMemory(const Database &db)
 {
+    if (db.engine() == Engine::Postgres)
+        return db.localDirectory().isEmpty();
     return db.filePath().isEmpty() || db.filePath() == QStringLiteral(":memory:");
+}
+
+// Every row of the ten tables from one database into the other's empty
+// tables, parents first, as texts (which both engines turn back into their
+// numbers); `from` is only read.
+void copyRows(Database &from, Database &to)
+{
+    for (auto it = deletionOrder().crbegin(); it != deletionOrder().crend(); ++it) {
+        const QStringList columns = findTable(*it)->fieldNames();
+        const QString insert =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(*it, columns.join(u','), QStringList(columns.size(), QStringLiteral("?")).join(u','));
+        QVariantList values;
+        from.forEachRow(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), *it), {},
+                        [&](const PreparedStatement::Row &row) {
+                            values.clear();
+                            for (int i = 0; i < row.count(); ++i) {
+                                const QString text = row.text(i);
+                                values << (text.isNull() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text));
+                            }
+                            to.execute(insert, values);
+                        });
+    }
+}
+
+// A snapshot of a server's database: a database file of the program with the same rows.
+void writeSnapshotFile(Database &db, const QString &path)
+{
+    Database file(path);
+    file.open();
+    Savepoint transaction(file, QStringLiteral("snapshot"));
+    for (const TableDef &table : tableDefs()) {
+        for (const QString &sql : createTableSql(table))
+            file.exec(sql);
+    }
+    copyRows(db, file);
+    transaction.release();
 }
 
 }  // namespace
@@ -66,7 +106,7 @@ Snapshots::Snapshots(Database &db)
 
 QString Snapshots::directory() const
 {
-    return QFileInfo(m_db.filePath()).absoluteDir().filePath(QStringLiteral("Sicherungen"));
+    return QDir(m_db.localDirectory()).filePath(QStringLiteral("Sicherungen"));
 }
 
 QString Snapshots::reasonText(SnapshotReason reason)
@@ -90,7 +130,10 @@ QString Snapshots::take(SnapshotReason reason)
         name = base + u'-' + QString::number(n) + kSuffix;
     const QString path = dir.filePath(name);
     try {
-        m_db.exec(QStringLiteral("VACUUM INTO ?"), {path});
+        if (m_db.engine() == Engine::Postgres)
+            writeSnapshotFile(m_db, path);
+        else
+            m_db.exec(QStringLiteral("VACUUM INTO ?"), {path});
     } catch (const EngineError &e) {
         QFile::remove(path);
         throw Error(QStringLiteral("Vor dem Befehl kann kein Sicherungspunkt angelegt werden (%1), der Befehl wird "
@@ -138,6 +181,10 @@ void Snapshots::goBackTo(const QString &name)
     const QString path = QDir(directory()).filePath(name);
     if (name.contains(u'/') || !name.endsWith(kSuffix) || !QFileInfo(path).isFile())
         throw Error(QStringLiteral("Sicherungspunkt %1 gibt es nicht").arg(name));
+    if (m_db.engine() == Engine::Postgres) {
+        goBackOnServer(name, path);
+        return;
+    }
     // It must be a complete database of the program before anything changes.
     const auto attach = [&] { m_db.exec(QStringLiteral("ATTACH DATABASE ? AS snapshot"), {path}); };
     const auto detach = [&] { m_db.exec(QStringLiteral("DETACH DATABASE snapshot")); };
@@ -172,6 +219,26 @@ void Snapshots::goBackTo(const QString &name)
         throw;
     }
     detach();
+}
+
+void Snapshots::goBackOnServer(const QString &name, const QString &path)
+{
+    Database file(path);
+    try {
+        file.open();
+        for (const TableDef &table : tableDefs())
+            file.exec(QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(table.fieldNames().join(u','), table.name));
+    } catch (const EngineError &e) {
+        throw Error(QStringLiteral("Sicherungspunkt %1 ist keine vollständige Datenbank des Programms: %2")
+                        .arg(name, e.message()));
+    }
+    take(SnapshotReason::GoBack);
+    Savepoint transaction(m_db, QStringLiteral("go_back"));
+    for (const QString &table : deletionOrder())
+        m_db.exec(QStringLiteral("DELETE FROM %1").arg(table));
+    copyRows(file, m_db);
+    m_db.continueNumbering(QStringLiteral("IMPORT"));
+    transaction.release();
 }
 
 }  // namespace rq::db

@@ -33,7 +33,8 @@ struct SnapshotInfo
 // overwrites data, in the folder "Sicherungen" beside the database file, the
 // last 20 kept. Going back to one replaces the content of the ten tables in
 // one transaction, after a snapshot of the state it replaces, so nothing is
-// ever lost by it. A database in memory takes no snapshots.
+// ever lost by it. A database in memory takes no snapshots. A database on a
+// server keeps its snapshots as database files in the station's data directory.
 class Snapshots
 {
 public:
@@ -58,6 +59,8 @@ public:
 
 private:
     void prune();
+    // A server's database takes its snapshots as database files of the program.
+    void goBackOnServer(const QString &name, const QString &path);
 
     Database &m_db;
 };

@@ -13,7 +13,7 @@ void ImportRemoval::removeAll(db::Database &db)
     db.exec(QStringLiteral("DELETE FROM LEISTUNG"));
     db.exec(QStringLiteral("DELETE FROM PERSON"));
     db.exec(QStringLiteral("DELETE FROM IMPORT"));
-    db.exec(QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'IMPORT'"));
+    db.restartNumbering(QStringLiteral("IMPORT"));
     transaction.release();
 }
 

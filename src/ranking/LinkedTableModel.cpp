@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "db/Database.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -19,6 +20,11 @@ bool execOn(const QSqlDatabase &db, const QString &sql)
     return q.exec(sql);
 }
 
+bool onServer(const QSqlDatabase &db)
+{
+    return db.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+}
+
 }  // namespace
 
 LinkedTableModel::LinkedTableModel(QObject *parent, const QSqlDatabase &db, const QString &table,
@@ -27,7 +33,13 @@ LinkedTableModel::LinkedTableModel(QObject *parent, const QSqlDatabase &db, cons
     , m_linkFields(linkFields)
     , m_orderField(orderField)
 {
-    setTable(table);
+    // The server keeps the program's unquoted names in lower case, and QtSql
+    // quotes the table's name as given; the titles stay the program's.
+    setTable(onServer(db) ? table.toLower() : table);
+    if (onServer(db)) {
+        for (int i = 0; i < columnCount(); ++i)
+            setHeaderData(i, Qt::Horizontal, record().fieldName(i).toUpper());
+    }
     setEditStrategy(OnRowChange);
     connect(this, &QSqlTableModel::primeInsert, this, [this](int, QSqlRecord &record) {
         for (int i = 0; i < m_linkFields.size() && i < m_linkValues.size(); ++i) {
@@ -75,8 +87,15 @@ bool LinkedTableModel::updateRowInTable(int row, const QSqlRecord &values)
         return QSqlTableModel::updateRowInTable(row, values);
     const QSqlRecord stored = primaryValues(row);
     const QSqlDatabase db = database();
-    execOn(db, QStringLiteral("SAVEPOINT edit_row"));
+    // The server has no savepoint outside a transaction: there the row's
+    // change is a transaction of its own.
+    const bool server = onServer(db);
+    execOn(db, server ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT edit_row"));
     const auto undo = [&] {
+        if (server) {
+            execOn(db, QStringLiteral("ROLLBACK"));
+            return;
+        }
         execOn(db, QStringLiteral("ROLLBACK TO edit_row"));
         execOn(db, QStringLiteral("RELEASE edit_row"));
     };
@@ -92,7 +111,7 @@ bool LinkedTableModel::updateRowInTable(int row, const QSqlRecord &values)
         setLastError(QSqlError(e.message(), e.message(), QSqlError::StatementError));
         return false;
     }
-    execOn(db, QStringLiteral("RELEASE edit_row"));
+    execOn(db, server ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE edit_row"));
     return true;
 }
 

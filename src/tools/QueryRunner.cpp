@@ -239,10 +239,10 @@ QueryOutcome QueryRunner::runOne(const QString &statement)
     for (const int index : parsed.placeholders)
         bound << values.at(index);
     values = bound;
-    const QString sql = db::translateLegacySql(parsed.sql);
+    const QString sql = m_db.dialect(db::translateLegacySql(parsed.sql));
 
     QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
+    query.setForwardOnly(m_db.forwardOnly());
     std::optional<EngineError> failure = tryExec(query, sql, values);
     if (failure && !values.isEmpty()) {
         // Once more with every value as text.
@@ -260,7 +260,7 @@ QueryOutcome QueryRunner::runOne(const QString &statement)
         return outcome;
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
-        outcome.columns << record.fieldName(i);
+        outcome.columns << m_db.fieldName(record, i);
     while (query.next()) {
         QVariantList row;
         row.reserve(record.count());

@@ -74,7 +74,7 @@ void SqlBackup::forEachInsert(db::Database &db, const QString &table, const std:
     const QSqlRecord record = probe.record();
     QStringList columns;
     for (int i = 0; i < record.count(); ++i)
-        columns << record.fieldName(i);
+        columns << db.fieldName(record, i);
     probe.finish();
     const QString sql = QStringLiteral("SELECT * FROM ") + table + u'\n' + QStringLiteral("ORDER BY ") +
                         columns.mid(0, 6).join(u',') + u';';
@@ -459,6 +459,8 @@ void SqlRestore::finish()
     if (!m_bufferLines.isEmpty())
         refuse(m_bufferLines.join(u' '));
     m_inserts.clear();
+    // The rows came with their import numbers; new imports number on after them.
+    m_db.continueNumbering(QStringLiteral("IMPORT"));
     m_transaction->release();
     m_transaction.reset();
 }

@@ -342,7 +342,8 @@ void QueryEditorWindow::setUpGrid(bool runSucceeded)
     if (editable) {
         const tools::EditableQuery &query = *m_outcome.editable;
         auto *model = new EditableTableModel(this, m_db.connection(), query.orderBy);
-        model->setTable(query.table);
+        // The server keeps unquoted names in lower case; QtSql quotes the name as given.
+        model->setTable(m_db.engine() == db::Engine::Postgres ? query.table.toLower() : query.table);
         model->setFilter(query.filter);
         model->setEditStrategy(QSqlTableModel::OnRowChange);
         model->select();

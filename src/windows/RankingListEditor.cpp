@@ -978,7 +978,7 @@ void RankingListEditor::fitColumns(QTableView *view)
     for (const int c : columns) {
         widths << std::min(kWidestContent,
                            std::max(view->horizontalHeader()->sectionSizeHint(c), itemView->sizeHintForColumn(c)));
-        if (growingFields.contains(model->record().fieldName(c)))
+        if (growingFields.contains(model->record().fieldName(c), Qt::CaseInsensitive))
             growing << int(widths.size() - 1);
     }
     const QList<int> fitted = columns::fitSpareTo(widths, view->viewport()->width() - 2, growing);

@@ -208,7 +208,8 @@ TEST(ParticipantData, SearchFindsParticipantsTheGridHasNotReadYet)
     all.release();
     ParticipantData data(db);
     data.showCategory(4);
-    ASSERT_LT(data.persons()->rowCount(), 1200);
+    if (!test::onServer())  // the server's driver hands a result over whole
+        ASSERT_LT(data.persons()->rowCount(), 1200);
 
     const struct
     {

@@ -102,14 +102,14 @@ TEST_F(ResultEntryTest, SavedStatusTotalAndWarnings)
     {
         int status;
         const char *total;
-        const char *stored;  // ZUSATZ1/PKT_VAL/STATUS_ID
+        const char *stored;  // ZUSATZ1/PKT_VAL in tenths/STATUS_ID
         const char *warning;
     } cases[] = {
-        {0, "12.50", "12.50/12.5/1", ""},
-        {2, "12.50", "12.50/12.5/2", ""},
-        {1, "-3", "0/0.0/1", "Ungültiger Wert in Punktetotal wird als O gespeichert"},
-        {3, "", "-/0.0/0", "Datensatz gilt als unbearbeitet wegen fehlendem Punktetotal, "},
-        {1, "x", "-/0.0/0", "Datensatz gilt als unbearbeitet wegen ungültigem Wert in Punktetotal, "},
+        {0, "12.50", "12.50/125/1", ""},
+        {2, "12.50", "12.50/125/2", ""},
+        {1, "-3", "0/0/1", "Ungültiger Wert in Punktetotal wird als O gespeichert"},
+        {3, "", "-/0/0", "Datensatz gilt als unbearbeitet wegen fehlendem Punktetotal, "},
+        {1, "x", "-/0/0", "Datensatz gilt als unbearbeitet wegen ungültigem Wert in Punktetotal, "},
     };
     for (const auto &c : cases) {
         op.messages.clear();
@@ -118,14 +118,15 @@ TEST_F(ResultEntryTest, SavedStatusTotalAndWarnings)
         fields.status = c.status;
         EXPECT_EQ(entry.save(fields, QString::fromLatin1(c.total)), ResultEntry::Saved::Yes);
         EXPECT_EQ(
-            value(QStringLiteral("SELECT coalesce(ZUSATZ1, '-') || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON")),
+            value(QStringLiteral("SELECT coalesce(ZUSATZ1, '-') || '/' || CAST(PKT_VAL * 10 AS INTEGER) || '/' || "
+                                 "STATUS_ID FROM PERSON")),
             QString::fromLatin1(c.stored))
             << c.total;
         EXPECT_EQ(op.messages.join(u'\n'),
                   c.warning[0] ? QStringLiteral("Warnung: ") + QString::fromUtf8(c.warning) : QString());
     }
     EXPECT_EQ(value(QStringLiteral("SELECT group_concat(STATUS_ID || ':' || coalesce(ZUSATZ3, '-'), ' ') FROM "
-                                   "(SELECT * FROM LEISTUNG ORDER BY DISZ_ID)")),
+                                   "(SELECT * FROM LEISTUNG ORDER BY DISZ_ID) l")),
               QStringLiteral("1:12.25 1:550.00 1:230.00 0:0"));
 
     // A row without a performance but with an additional value stores nothing.
@@ -139,7 +140,7 @@ TEST_F(ResultEntryTest, SavedStatusTotalAndWarnings)
 TEST_F(ResultEntryTest, ARefusedParticipantUpdateIsShownWithItsValues)
 {
     entry.load(12, 7, 0);
-    db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON PERSON BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+    test::refuseUpdates(db, QStringLiteral("PERSON"), QStringLiteral("TRUE"));
     PersonFields fields = entry.person();
     fields.name = QStringLiteral("O'Neil");
     EXPECT_THROW(entry.save(fields, QStringLiteral("12")), EngineError);

@@ -173,10 +173,11 @@ TEST_F(InterchangeTest, PerformancesBeforeParticipantsAndDuplicates)
     // The same file again: every line refused, nothing changed, a second IMPORT row.
     import(temp.dir.filePath(QStringLiteral("in.v2e")));
     ASSERT_EQ(errors.lines.size(), 5);
-    EXPECT_TRUE(errors.lines.at(0).startsWith(QStringLiteral(
-        "Fehler in Zeile 4: Ein Datensatz mit diesem Schlüssel ist schon vorhanden (UNIQUE constraint failed")));
-    EXPECT_TRUE(errors.lines.at(2).startsWith(QStringLiteral(
-        "Fehler in Zeile 1: Ein Datensatz mit diesem Schlüssel ist schon vorhanden (UNIQUE constraint failed")));
+    // The German text, then the engine's own in brackets.
+    EXPECT_TRUE(errors.lines.at(0).startsWith(
+        QStringLiteral("Fehler in Zeile 4: Ein Datensatz mit diesem Schlüssel ist schon vorhanden (")));
+    EXPECT_TRUE(errors.lines.at(2).startsWith(
+        QStringLiteral("Fehler in Zeile 1: Ein Datensatz mit diesem Schlüssel ist schon vorhanden (")));
     EXPECT_EQ(count(QStringLiteral("PERSON")), 2);
     EXPECT_EQ(count(QStringLiteral("IMPORT")), 2);
 
@@ -193,10 +194,9 @@ TEST_F(InterchangeTest, OnlyPerformanceLinesAndEmptyFile)
 {
     import(file({line(performance(1)), line(performance(2))}));
     ASSERT_EQ(errors.lines.size(), 2);
-    EXPECT_EQ(
-        errors.lines.at(1),
+    EXPECT_TRUE(errors.lines.at(1).startsWith(
         QStringLiteral("Fehler in Zeile 2: Der Datensatz verweist auf einen fehlenden Datensatz oder wird von einem "
-                       "anderen noch gebraucht (FOREIGN KEY constraint failed)"));
+                       "anderen noch gebraucht (")));
     EXPECT_EQ(count(QStringLiteral("LEISTUNG")), 0);
 
     import(file({}, QStringLiteral("leer.v2e")));

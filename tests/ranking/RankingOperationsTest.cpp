@@ -160,8 +160,7 @@ TEST_F(RankingOperationsTest, PositionAsRankAndAFailureLeavingTheListAsItWas)
     ops().positionAsRank();
     EXPECT_EQ(column("RANG"), list({"1", "2", "3"}));
 
-    db.exec(QStringLiteral("CREATE TRIGGER boom BEFORE UPDATE ON DETAIL WHEN NEW.RANGPOS_NR = 2 BEGIN "
-                           "SELECT RAISE(ABORT, 'kaputt'); END"));
+    test::refuseUpdates(db, QStringLiteral("DETAIL"), QStringLiteral("NEW.RANGPOS_NR = 2"));
     EXPECT_THROW(ops().rankAndRenumber(descending, -1), EngineError);
     EXPECT_EQ(column("RANG"), list({"1", "2", "3"}));
     EXPECT_EQ(column("PUNKTE"), list({"10", "10", "30"}));

@@ -68,6 +68,8 @@ protected:
 
 TEST_F(ReliabilityTest, AStorageFaultEndsTheWholeOperationAndTakesItBack)
 {
+    if (test::onServer())
+        GTEST_SKIP() << "The faults are those of the SQLite file (full, read-only)";
     // A list that is there before, for the imports that replace or append.
     db.exec(QStringLiteral("INSERT INTO RANGLISTE (KAT_NR, KLASSE_NR) VALUES (12, 0)"));
     db.exec(QStringLiteral("INSERT INTO VEREIN (VEREIN_ID, ORT) VALUES (1, 'Bern')"));
@@ -179,7 +181,9 @@ TEST_F(ReliabilityTest, WholeNumbersBeyond32BitsAreRefusedOnEveryWritePath)
              try {
                  tools::QueryRunner(db, op).run(QStringLiteral("UPDATE PERSON SET KAT_ID = 4294967297"));
              } catch (const EngineError &e) {
-                 return e.message().contains(QStringLiteral("PERSON_KAT_ID_32BIT"));
+                 // SQLite names the rule; on the server the column's type itself refuses.
+                 return e.message().contains(test::onServer() ? QStringLiteral("Eine Zahl ist zu gross")
+                                                              : QStringLiteral("PERSON_KAT_ID_32BIT"));
              }
              return false;
          }},
@@ -230,8 +234,7 @@ TEST_F(ReliabilityTest, SnapshotsAreTakenBeforeDestructiveCommandsAndLeadBack)
     ASSERT_EQ(snapshots.list().size(), 1);
     const db::SnapshotInfo taken = snapshots.list().first();
     EXPECT_EQ(taken.reason, QStringLiteral("Importe löschen"));
-    EXPECT_EQ(QFileInfo(taken.path).absolutePath(),
-              QFileInfo(db.filePath()).absolutePath() + QStringLiteral("/Sicherungen"));
+    EXPECT_EQ(QFileInfo(taken.path).absolutePath(), QDir(db.localDirectory()).filePath(QStringLiteral("Sicherungen")));
     const QStringList afterMistake = everything(db);
 
     snapshots.goBackTo(taken.name);

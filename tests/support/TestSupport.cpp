@@ -109,6 +109,22 @@ void dropServerDatabase(const db::ServerSettings &server)
     administer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(server.database));
 }
 
+void refuseUpdates(db::Database &db, const QString &table, const QString &condition)
+{
+    const QString name = QStringLiteral("REFUSE_") + table;
+    if (db.engine() == db::Engine::Postgres) {
+        db.exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF %2 THEN RAISE "
+                               "EXCEPTION 'gesperrt'; END IF; RETURN NEW; END $$")
+                    .arg(name, condition));
+        db.exec(QStringLiteral("CREATE TRIGGER %1 BEFORE UPDATE ON %2 FOR EACH ROW EXECUTE FUNCTION %1()")
+                    .arg(name, table));
+    } else {
+        db.exec(
+            QStringLiteral("CREATE TRIGGER %1 BEFORE UPDATE ON %2 WHEN %3 BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")
+                .arg(name, table, condition));
+    }
+}
+
 TempDatabase::TempDatabase()
 {
     ScriptedOperator op;

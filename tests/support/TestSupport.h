@@ -17,6 +17,10 @@ bool onServer();
 db::ServerSettings createServerDatabase();
 void dropServerDatabase(const db::ServerSettings &server);
 
+// From now on the engine refuses every UPDATE of `table` for which `condition`
+// (on the row's NEW values) holds: a failure in the middle of an operation.
+void refuseUpdates(db::Database &db, const QString &table, const QString &condition);
+
 // A fresh database with all ten tables: a file in its own temporary directory,
 // or on the test server a database of its own.
 struct TempDatabase

@@ -129,7 +129,7 @@ TEST(SqlBackup, HandEditedFileWithRefusedAndSplitStatements)
     EXPECT_EQ(restore.failedStatements(), 1);
     EXPECT_EQ(temp.db
                   ->scalar(QStringLiteral("SELECT group_concat(VEREIN_ID || PREFIX || coalesce(ORT, '-')) "
-                                          "FROM (SELECT * FROM VEREIN ORDER BY 1)"))
+                                          "FROM (SELECT * FROM VEREIN ORDER BY 1) v"))
                   .toString(),
               QStringLiteral("4SC-"));
     EXPECT_EQ(temp.db->scalar(QStringLiteral("SELECT ORT FROM VEREIN WHERE VEREIN_ID = 5")).toString(),

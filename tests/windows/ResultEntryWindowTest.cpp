@@ -136,8 +136,9 @@ TEST_F(ResultEntryWindowTest, AverageNegativeTotalAndWithdrawal)
     EXPECT_EQ(op.messages,
               QStringList{QStringLiteral("Warnung: Ungültiger Wert in Punktetotal wird als O gespeichert")});
     EXPECT_EQ(
-        value(QStringLiteral("SELECT ZUSATZ1 || '/' || PKT_VAL || '/' || STATUS_ID FROM PERSON WHERE PERS_ID = 7")),
-        QStringLiteral("0/0.0/1"));
+        value(QStringLiteral("SELECT ZUSATZ1 || '/' || CAST(PKT_VAL * 10 AS INTEGER) || '/' || STATUS_ID FROM PERSON "
+                             "WHERE PERS_ID = 7")),
+        QStringLiteral("0/0/1"));
 
     // "Abgemeldet" after "&Berechnen" stays 2; after a cell move the total is gone: 0 and a warning.
     op.messages.clear();
