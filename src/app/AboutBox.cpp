@@ -33,7 +33,7 @@ AboutBox::AboutBox(IniFile &ini, QWidget *parent)
 {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Info über Ranquill"));
-    setFixedSize(298, 384);
+    setFixedSize(298, 406);
 
     auto *panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -51,6 +51,9 @@ AboutBox::AboutBox(IniFile &ini, QWidget *parent)
     line->setGeometry(8, 296, 281, 4);
     m_os = new QLabel(this);
     m_os->setGeometry(8, 304, 281, 20);
+    m_database = new QLabel(this);
+    m_database->setObjectName(QStringLiteral("DatabaseLine"));
+    m_database->setGeometry(8, 348, 281, 20);
     // The figure starts a space after its caption, however wide the font sets it.
     auto *memoryCaption = new QLabel(QStringLiteral("Verfügbarer Speicher:"), this);
     memoryCaption->setObjectName(QStringLiteral("MemoryCaption"));
@@ -62,7 +65,7 @@ AboutBox::AboutBox(IniFile &ini, QWidget *parent)
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
-    ok->setGeometry(111, 352, 75, 25);
+    ok->setGeometry(111, 374, 75, 25);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     fillSystemLines();
@@ -107,6 +110,18 @@ QString AboutBox::osText() const
 QString AboutBox::memoryText() const
 {
     return m_memory->text();
+}
+
+void AboutBox::setDatabase(const QString &text)
+{
+    const QString line = QStringLiteral("Datenbank: ") + text;
+    m_database->setToolTip(line);
+    m_database->setText(m_database->fontMetrics().elidedText(line, Qt::ElideMiddle, m_database->width()));
+}
+
+QString AboutBox::databaseText() const
+{
+    return m_database->toolTip();
 }
 
 }  // namespace rq

@@ -22,6 +22,9 @@ public:
     QString buildText() const;
     QString osText() const;
     QString memoryText() const;
+    // The line naming the database in use: the file, or the server's database.
+    void setDatabase(const QString &text);
+    QString databaseText() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -34,6 +37,7 @@ private:
     QLabel *m_build = nullptr;
     QLabel *m_os = nullptr;
     QLabel *m_memory = nullptr;
+    QLabel *m_database = nullptr;
 };
 
 }  // namespace rq

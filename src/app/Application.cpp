@@ -51,6 +51,10 @@ Application::Application(const AppPaths &paths, IniFile &ini)
     openDatabase();
     m_aboutBox = std::make_unique<AboutBox>(ini, m_mainWindow.get());
     m_mainWindow->setCommand(Command::About, [this] { m_aboutBox->exec(); });
+    // Which database this station works on: the file, or the server's shared one.
+    const QString inUse = m_database ? m_database->display() : QString();
+    m_mainWindow->setDatabaseText(inUse.isEmpty() ? QString() : QStringLiteral("Datenbank: ") + inUse);
+    m_aboutBox->setDatabase(inUse.isEmpty() ? QStringLiteral("keine") : inUse);
     if (m_database) {
         createWindows(*m_database);
         connectCommands(*m_database);
@@ -73,9 +77,12 @@ void Application::openDatabase()
     try {
         const QString dataDirectory =
             db::DatabaseSetup::locateDataDirectory(m_paths.aliasFile, m_paths.defaultDataDirectory());
-        // Two copies must not work on one database, whichever user directories they run with.
+        const db::ServerSettings server = db::DatabaseSetup::serverOf(m_ini);
+        setup.useServer(server);
+        // Two copies must not work on one database file, whichever user
+        // directories they run with; on a server, several stations are the point.
         m_dataLock = std::make_unique<SingleInstance>(db::DatabaseSetup::lockFile(dataDirectory));
-        switch (m_dataLock->acquire()) {
+        switch (server.isSet() ? SingleInstance::Result::Acquired : m_dataLock->acquire()) {
         case SingleInstance::Result::Acquired:
             break;
         case SingleInstance::Result::HeldElsewhere:
@@ -93,6 +100,7 @@ void Application::openDatabase()
         });
         if (!m_database)
             m_databaseFailure = setup.failure();
+
     } catch (const std::exception &e) {
         showGeneralError(op, e);
         m_databaseFailure = QString::fromUtf8(e.what());

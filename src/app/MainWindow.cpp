@@ -162,6 +162,9 @@ MainWindow::MainWindow(IniFile &ini, QWidget *parent)
     m_summary = new QLabel(statusBar());
     m_summary->setObjectName(QStringLiteral("SummaryLine"));
     statusBar()->addWidget(m_summary, 1);
+    m_database = new QLabel(statusBar());
+    m_database->setObjectName(QStringLiteral("DatabaseLine"));
+    statusBar()->addPermanentWidget(m_database);
     m_op->setReportLine([this](const QString &text) { setSummary(text); });
 
     buildMenu();
@@ -251,6 +254,17 @@ void MainWindow::showList()
 void MainWindow::hideList()
 {
     m_errorList->setVisible(false);
+}
+
+void MainWindow::setDatabaseText(const QString &text)
+{
+    m_database->setText(text);
+    m_database->setToolTip(text);
+}
+
+QString MainWindow::databaseText() const
+{
+    return m_database->text();
 }
 
 void MainWindow::setSummary(const QString &text)

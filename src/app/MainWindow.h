@@ -71,6 +71,9 @@ public:
     // The line of the status bar that says what the last command did; a menu
     // hint covers it only while an item is highlighted.
     void setSummary(const QString &text);
+    // The status bar's lasting note of the database in use.
+    void setDatabaseText(const QString &text);
+    QString databaseText() const;
     QString summary() const;
 
 protected:
@@ -88,6 +91,7 @@ private:
     QPlainTextEdit *m_errorList = nullptr;
     QLabel *m_logo = nullptr;
     QLabel *m_summary = nullptr;
+    QLabel *m_database = nullptr;
     QImage m_logoImage;
     bool m_logoFilled = false;
     bool m_settingsStored = false;

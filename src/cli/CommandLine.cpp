@@ -169,7 +169,8 @@ CommandLine::CommandLine(db::Database &db, IniFile &ini, ConsoleOperator &op, Co
 
 const char *CommandLine::usage()
 {
-    return "Aufruf: ranquill-cli [--data DIR] [--ini DATEI] BEFEHL [ARGUMENTE]\n"
+    return "Aufruf: ranquill-cli [--data DIR] [--ini DATEI] [--server HOST[:PORT] --database NAME [--user NAME]]\n"
+           "                    BEFEHL [ARGUMENTE]\n"
            "Befehle:\n"
            "  import-v2e DATEI | import-e2v DATEI | export-e2v DATEI | remove-imports\n"
            "  backup DATEI | restore DATEI | sql ANWEISUNG\n"

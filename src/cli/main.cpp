@@ -57,16 +57,27 @@ int main(int argc, char *argv[])
     QStringList words = app.arguments().mid(1);
     std::optional<QString> dataDirectory;
     QString iniPath;
-    while (!words.isEmpty() &&
-           (words.first() == QStringLiteral("--data") || words.first() == QStringLiteral("--ini"))) {
+    QString server, database, user;
+    const QStringList options = {QStringLiteral("--data"), QStringLiteral("--ini"), QStringLiteral("--server"),
+                                 QStringLiteral("--database"), QStringLiteral("--user")};
+    while (!words.isEmpty() && options.contains(words.first())) {
         if (words.size() < 2 || words.at(1).trimmed().isEmpty())
             return usageError();
-        if (words.first() == QStringLiteral("--data"))
+        const QString &option = words.first();
+        if (option == QStringLiteral("--data"))
             dataDirectory = words.at(1);
-        else
+        else if (option == QStringLiteral("--ini"))
             iniPath = words.at(1);
+        else if (option == QStringLiteral("--server"))
+            server = words.at(1);
+        else if (option == QStringLiteral("--database"))
+            database = words.at(1);
+        else
+            user = words.at(1);
         words = words.mid(2);
     }
+    if (server.isEmpty() && (!database.isEmpty() || !user.isEmpty()))
+        return usageError();
     if (!words.isEmpty() && (words.first() == QStringLiteral("--help") || words.first() == QStringLiteral("-h"))) {
         std::fputs(cli::CommandLine::usage(), stdout);
         return withOutputChecked(0);
@@ -109,8 +120,13 @@ int main(int argc, char *argv[])
             if (!QFileInfo(directory).isDir())
                 throw Error(QStringLiteral("Keine Datenbank: das Verzeichnis %1 gibt es nicht").arg(directory));
         }
+        // The server of the command line, else that of the settings.
+        const db::ServerSettings onServer = server.isEmpty()
+                                                ? db::DatabaseSetup::serverOf(ini)
+                                                : db::ServerSettings::parse(server, database, user);
+        // Two copies must not work on one database file; on a server, several are the point.
         SingleInstance dataLock(db::DatabaseSetup::lockFile(directory));
-        switch (dataLock.acquire()) {
+        switch (onServer.isSet() ? SingleInstance::Result::Acquired : dataLock.acquire()) {
         case SingleInstance::Result::Acquired:
             break;
         case SingleInstance::Result::HeldElsewhere:
@@ -121,6 +137,8 @@ int main(int argc, char *argv[])
         }
         // Unattended, a damaged database is never moved aside: it is reported and left as it is.
         db::DatabaseSetup setup(op, errors, {mayCreate, false});
+        if (onServer.isSet())
+            setup.useServer(onServer);
         auto database = setup.run(directory, 0, {});
         if (!database || !setup.failure().isEmpty())
             return withOutputChecked(1);

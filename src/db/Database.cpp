@@ -32,9 +32,9 @@ ServerSettings ServerSettings::parse(const QString &server, const QString &datab
 {
     ServerSettings settings;
     QString host = server.trimmed();
-    // "host:port"; a socket directory or an IPv6 address in brackets keeps its colons.
+    // "host:port" (a Unix socket's directory too); an IPv6 address keeps its colons.
     const qsizetype colon = host.lastIndexOf(u':');
-    if (colon > 0 && !host.startsWith(u'/') && host.count(u':') == 1) {
+    if (colon > 0 && host.count(u':') == 1) {
         bool ok = false;
         const int port = host.mid(colon + 1).toInt(&ok);
         if (ok && port > 0 && port < 65536) {

@@ -143,6 +143,14 @@ QString DatabaseSetup::locateDataDirectory(const QString &aliasFile, const QStri
     return dir;
 }
 
+ServerSettings DatabaseSetup::serverOf(const IniFile &ini)
+{
+    const QString section = QStringLiteral("DB");
+    return ServerSettings::parse(ini.readString(section, QStringLiteral("Server")),
+                                 ini.readString(section, QStringLiteral("Database")),
+                                 ini.readString(section, QStringLiteral("User")));
+}
+
 QString DatabaseSetup::inUseMessage(const QString &dataDirectory)
 {
     return QStringLiteral("Die Datenbank in %1 wird bereits von einem anderen Ranquill benutzt.").arg(dataDirectory);

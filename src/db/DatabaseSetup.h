@@ -10,6 +10,7 @@
 
 namespace rq {
 class ErrorList;
+class IniFile;
 class Operator;
 }  // namespace rq
 
@@ -46,6 +47,9 @@ public:
 
     // run() opens this database on a server instead of the data directory's file.
     void useServer(const ServerSettings &server) { m_server = server; }
+    // The server of the settings file's section "DB" ("Server", "Database",
+    // "User"); not set without "Server": the data directory's file.
+    static ServerSettings serverOf(const IniFile &ini);
 
     // The data directory: the alias file's PATH entry when it has one (without
     // enclosing double quotes), else `defaultDirectory`, which is then recorded

@@ -151,6 +151,8 @@ TEST_F(MainWindowTest, AboutBoxShowsBuildDataAndStoresItsPlace)
         const auto *figure = std::as_const(box).findChildren<QLabel *>().constLast();
         ASSERT_TRUE(caption && figure->text() == box.memoryText());
         EXPECT_GT(figure->x(), caption->x() + caption->fontMetrics().horizontalAdvance(caption->text()));
+        box.setDatabase(QStringLiteral("PostgreSQL ranquill@halle:5432/turnfest"));
+        EXPECT_EQ(box.databaseText(), QStringLiteral("Datenbank: PostgreSQL ranquill@halle:5432/turnfest"));
         box.move(12, 34);
     }
     EXPECT_EQ(ini.readInt(QStringLiteral("Windows"), QStringLiteral("AboutBoxTop"), -1), 34);
