@@ -6,6 +6,7 @@
 #include "common/Numbers.h"
 #include "common/Operator.h"
 #include "db/Database.h"
+#include "db/PreparedStatement.h"
 #include "db/StatementRunner.h"
 
 #include <QSqlQuery>
@@ -38,11 +39,75 @@ ResultEntry::ResultEntry(db::Database &db, Operator &op, IniFile &ini, FormulaPa
 {
 }
 
+ResultEntry::StoredState ResultEntry::storedState(bool lock)
+{
+    // Locked until the saving transaction ends, so that no other station
+    // writes between this look and the save (SQLite locks the whole file
+    // at the first write instead, and refuses a save that read an older state).
+    const QString forUpdate = lock && m_db.engine() == db::Engine::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
+    StoredState state;
+    m_db.forEachRow(QStringLiteral("SELECT ZUSATZ1, STATUS_ID, AUSZEICHNUNG_ID, RANG, NAME, JAHRGANG, VORNAME, "
+                                   "BEMERKUNG FROM PERSON WHERE KAT_ID = ? AND PERS_ID = ?") +
+                        forUpdate,
+                    {m_kat, m_startNr}, [&state](const db::PreparedStatement::Row &row) {
+                        for (int i = 0; i < row.count(); ++i)
+                            state.person << row.text(i);
+                    });
+    m_db.forEachRow(QStringLiteral("SELECT DISZ_ID, DISZIPLIN, ZUSATZ1, ZUSATZ2, ZUSATZ3, STATUS_ID FROM LEISTUNG "
+                                   "WHERE KAT_ID = ? AND PERS_ID = ? ORDER BY DISZ_ID") +
+                        forUpdate,
+                    {m_kat, m_startNr}, [&state](const db::PreparedStatement::Row &row) {
+                        QStringList fields;
+                        for (int i = 0; i < row.count(); ++i)
+                            fields << row.text(i);
+                        state.disciplines << fields;
+                    });
+    return state;
+}
+
+namespace {
+
+// What another station stored, for the operator: the total and every discipline
+// whose values differ from what this window loaded.
+QString otherStationsValues(const QStringList &loadedPerson, const QStringList &person,
+                            const QList<QStringList> &loaded, const QList<QStringList> &now)
+{
+    const auto shown = [](const QString &text) { return text.isEmpty() ? QStringLiteral("–") : text; };
+    QStringList lines;
+    if (loadedPerson.value(0) != person.value(0) || loadedPerson.value(1) != person.value(1))
+        lines << QStringLiteral("Punktetotal: %1 (Status %2), hier geladen: %3")
+                     .arg(shown(person.value(0)), shown(person.value(1)), shown(loadedPerson.value(0)));
+    for (const QStringList &row : now) {
+        const auto before = std::find_if(loaded.cbegin(), loaded.cend(),
+                                         [&row](const QStringList &l) { return l.value(0) == row.value(0); });
+        if (before != loaded.cend() && *before == row)
+            continue;
+        lines << QStringLiteral("%1: Leistung %2, Zusatzwert %3, Punkte %4%5")
+                     .arg(shown(row.value(1)), shown(row.value(2)), shown(row.value(3)), shown(row.value(4)),
+                          before == loaded.cend() ? QString()
+                                                  : QStringLiteral(" (hier geladen: %1)").arg(shown(before->value(2))));
+    }
+    if (lines.isEmpty() && loadedPerson != person)
+        lines << QStringLiteral("Name, Rang, Auszeichnung oder Bemerkung");
+    return lines.join(u'\n');
+}
+
+}  // namespace
+
+void ResultEntry::overwriteSeen()
+{
+    m_loaded = m_seen;
+}
+
 bool ResultEntry::load(int kat, int startNr, int decimals)
 {
     m_kat = kat;
     m_startNr = startNr;
     m_rows.clear();
+    m_conflict.clear();
+    // First what is stored, then what the window shows: a save between the two
+    // shows as a change, never as none.
+    m_loaded = storedState(false);
     // The columns of kWholePerson by position: a name would be looked up for every row.
     enum Column {
         Rang,
@@ -177,6 +242,20 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
         }
     }
     db::Savepoint transaction(m_db, QStringLiteral("save_results"));
+    m_conflict.clear();
+    const StoredState now = storedState(true);
+    if (!(now == m_loaded)) {
+        const QString who = QStringLiteral("%1 %2").arg(m_person.name, m_person.vorname).trimmed();
+        m_conflict = QStringLiteral("Die Resultate von %1 (Kategorie %2, Startnummer %3) wurden inzwischen an einem "
+                                    "anderen Erfassungsplatz geändert; Ihre Eingaben wurden nicht gespeichert.\n\n"
+                                    "Dort gespeichert:\n%4")
+                         .arg(who.isEmpty() ? QStringLiteral("?") : who)
+                         .arg(m_kat)
+                         .arg(m_startNr)
+                         .arg(otherStationsValues(m_loaded.person, now.person, m_loaded.disciplines, now.disciplines));
+        m_seen = now;
+        return Saved::Conflict;
+    }
     bool missing = false;
     for (const DisciplineRow &r : m_rows) {
         const bool hasPerformance = !r.performance.trimmed().isEmpty();
@@ -228,6 +307,7 @@ ResultEntry::Saved ResultEntry::save(const PersonFields &fields, const QString &
               QStringLiteral("PERS_ID = ?")},
              {totalValue, status, award, rank, pktVal, fields.name, fields.jahrgang, fields.vorname, fields.bemerkung,
               m_kat, m_startNr});
+    m_loaded = storedState(false);  // what this save stored: saving again from this window is no conflict
     transaction.release();
     if (missing) {
         m_op.error(QStringLiteral("Daten konnten nicht gespeichert werden"));

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -81,10 +82,17 @@ public:
     // The sum (or average over all rows) of the points, with `decimals` decimals.
     QString total(bool average, int decimals) const;
 
-    enum class Saved { Yes, Inconsistent, RowsMissing };
+    enum class Saved { Yes, Inconsistent, RowsMissing, Conflict };
     // Saves the rows and the participant as "&Speichern" does, with its warnings.
     // Throws EngineError when the database refuses a statement; nothing is then stored.
+    // When the stored results changed since load() (another station saved this
+    // participant meanwhile), nothing is stored either: Conflict, with
+    // conflictMessage() saying what the other station stored.
     Saved save(const PersonFields &fields, const QString &totalText);
+    const QString &conflictMessage() const { return m_conflict; }
+    // The operator has seen the other station's values and keeps his own: the
+    // next save overwrites those values (and no later ones).
+    void overwriteSeen();
 
 private:
     db::Database &m_db;
@@ -99,6 +107,18 @@ private:
     QString m_kategorie;
     QString m_verein;
     QList<DisciplineRow> m_rows;
+    // The participant's stored values as load() found them, to see at saving
+    // whether another station changed them meanwhile.
+    struct StoredState
+    {
+        QStringList person;  // total, status, award, rank, name, year, first name, remark
+        QList<QStringList> disciplines;  // per discipline: id, name, performance, additional, points, status
+        bool operator==(const StoredState &) const = default;
+    };
+    StoredState storedState(bool lock);
+    StoredState m_loaded;
+    StoredState m_seen;
+    QString m_conflict;
 };
 
 }  // namespace rq::capture

@@ -352,7 +352,10 @@ bool CommandLine::capture(const Arguments &a)
     capture::PersonFields fields = entry.person();
     if (a.has(QStringLiteral("--status")))
         fields.status = a.option(QStringLiteral("--status")).toInt();
-    if (entry.save(fields, total) != capture::ResultEntry::Saved::Yes)
+    const capture::ResultEntry::Saved saved = entry.save(fields, total);
+    if (saved == capture::ResultEntry::Saved::Conflict)
+        m_op.error(entry.conflictMessage());
+    if (saved != capture::ResultEntry::Saved::Yes)
         return false;
     for (const capture::DisciplineRow &row : entry.rows())
         out(QString::number(row.disziplinId) + u'\t' + row.performance + u'\t' + row.points);

@@ -121,9 +121,8 @@ int main(int argc, char *argv[])
                 throw Error(QStringLiteral("Keine Datenbank: das Verzeichnis %1 gibt es nicht").arg(directory));
         }
         // The server of the command line, else that of the settings.
-        const db::ServerSettings onServer = server.isEmpty()
-                                                ? db::DatabaseSetup::serverOf(ini)
-                                                : db::ServerSettings::parse(server, database, user);
+        const db::ServerSettings onServer =
+            server.isEmpty() ? db::DatabaseSetup::serverOf(ini) : db::ServerSettings::parse(server, database, user);
         // Two copies must not work on one database file; on a server, several are the point.
         SingleInstance dataLock(db::DatabaseSetup::lockFile(directory));
         switch (onServer.isSet() ? SingleInstance::Result::Acquired : dataLock.acquire()) {

@@ -601,6 +601,20 @@ void ResultEntryWindow::saveResults()
     case capture::ResultEntry::Saved::RowsMissing:
         m_unsaved = false;  // what could be stored is stored
         break;
+    case capture::ResultEntry::Saved::Conflict:
+        // Another station saved this participant meanwhile: its values are
+        // shown; the operator takes them over or keeps his own to save again.
+        if (m_op.ask(m_entry.conflictMessage() + QStringLiteral("\n\nDie Daten neu laden? (Nein: Ihre Eingaben "
+                                                                "bleiben stehen und überschreiben beim nächsten "
+                                                                "Speichern die Werte des anderen Platzes.)"),
+                     {Button::Yes, Button::No}, MessageKind::Warning) == Button::Yes) {
+            load();
+            m_save->setEnabled(false);
+            m_unsaved = false;
+        } else {
+            m_entry.overwriteSeen();
+        }
+        break;
     }
 }
 

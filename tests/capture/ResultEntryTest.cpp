@@ -152,3 +152,35 @@ TEST_F(ResultEntryTest, ARefusedParticipantUpdateIsShownWithItsValues)
     // The rows of the participant were not stored either.
     EXPECT_EQ(value(QStringLiteral("SELECT count(*) FROM LEISTUNG WHERE STATUS_ID = 1")), QStringLiteral("0"));
 }
+
+// Two stations on one participant: the second save of the same results is
+// refused with the first station's values, and stores nothing; once the
+// operator has seen them he may keep his own. Other participants, and a second
+// save from the same window, are no conflict.
+TEST_F(ResultEntryTest, AResultSavedMeanwhileAtAnotherStationIsNeverOverwrittenUnseen)
+{
+    const auto other = temp.connect();
+    test::ScriptedOperator otherOp;
+    ResultEntry there{*other, otherOp, ini, parser};
+
+    ASSERT_TRUE(entry.load(12, 7, 2));
+    ASSERT_TRUE(there.load(12, 7, 2));
+    there.setPerformance(1, QStringLiteral("6.10"));
+    there.recalculate(1, 2);
+    ASSERT_EQ(there.save(there.person(), there.total(false, 2)), ResultEntry::Saved::Yes);
+
+    entry.setPerformance(1, QStringLiteral("4.90"));
+    entry.recalculate(1, 2);
+    EXPECT_EQ(entry.save(entry.person(), entry.total(false, 2)), ResultEntry::Saved::Conflict);
+    EXPECT_TRUE(entry.conflictMessage().contains(QStringLiteral("Weit: Leistung 6.10")))
+        << entry.conflictMessage().toStdString();
+    EXPECT_EQ(value(QStringLiteral("SELECT ZUSATZ1 FROM LEISTUNG WHERE DISZ_ID = 2")), QStringLiteral("6.10"));
+
+    entry.overwriteSeen();
+    EXPECT_EQ(entry.save(entry.person(), entry.total(false, 2)), ResultEntry::Saved::Yes);
+    EXPECT_EQ(entry.save(entry.person(), entry.total(false, 2)), ResultEntry::Saved::Yes);
+    EXPECT_EQ(value(QStringLiteral("SELECT ZUSATZ1 FROM LEISTUNG WHERE DISZ_ID = 2")), QStringLiteral("4.90"));
+
+    // The other station's window still holds 6.10: its next save is refused in turn.
+    EXPECT_EQ(there.save(there.person(), there.total(false, 2)), ResultEntry::Saved::Conflict);
+}

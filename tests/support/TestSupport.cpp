@@ -139,6 +139,15 @@ TempDatabase::TempDatabase()
     EXPECT_TRUE(op.messages.isEmpty()) << op.messages.join(u'\n').toStdString();
 }
 
+std::unique_ptr<db::Database> TempDatabase::connect() const
+{
+    auto other =
+        server.isSet() ? std::make_unique<db::Database>(server) : std::make_unique<db::Database>(db->filePath());
+    other->setLocalDirectory(dir.path());
+    other->open();
+    return other;
+}
+
 TempDatabase::~TempDatabase()
 {
     db.reset();

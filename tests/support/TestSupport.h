@@ -27,6 +27,8 @@ struct TempDatabase
 {
     TempDatabase();
     ~TempDatabase();
+    // Another connection to the same database, as a second station has it.
+    std::unique_ptr<db::Database> connect() const;
 
     QTemporaryDir dir;
     db::ServerSettings server;  // set on the server
