@@ -80,6 +80,9 @@ bool ListGeneration::run(int kat, const QString &award, const QStringList &title
             .toInt() > 0)
         db::Snapshots(m_db).take(db::SnapshotReason::Generation);
     db::Savepoint transaction(m_db, QStringLiteral("generate_list"));
+    // The list shows one state of the participants, also while stations capture.
+    m_db.readOneState();
+    m_db.lockList(headerKat, 0);
     const db::StatementRunner runner(m_db, m_op);
     for (const char *table : {"DETAIL", "DETAILBLOCK", "RANGPOS"}) {
         runner.run({QStringLiteral("DELETE FROM %1 WHERE").arg(QLatin1String(table)), QStringLiteral("KAT_NR = ? AND"),

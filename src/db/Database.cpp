@@ -284,6 +284,18 @@ void Database::continueNumbering(const QString &table)
          {});
 }
 
+void Database::readOneState()
+{
+    if (engine() == Engine::Postgres && m_savepoints == 1)
+        exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
+}
+
+void Database::lockList(int kat, int klasse)
+{
+    if (engine() == Engine::Postgres && inTransaction())
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"), {kat, klasse});
+}
+
 bool Database::inTransaction() const
 {
     if (engine() == Engine::Postgres)
@@ -590,15 +602,18 @@ void StatementGuard::succeeded()
     m_open = false;
 }
 
-// SQLite opens a transaction with the outermost savepoint; PostgreSQL needs
-// BEGIN first, and its outermost level is then the transaction itself.
+// The outermost savepoint is the transaction itself. On SQLite it takes the
+// file's write lock at once (waiting for another writer as long as the busy
+// timeout allows): a transaction that first read and then wrote would
+// otherwise be refused when another connection wrote in between. PostgreSQL
+// needs BEGIN before a savepoint anyway.
 Savepoint::Savepoint(Database &db, QString name)
     : m_db(db)
     , m_name(std::move(name))
 {
     const bool outermost = m_db.m_savepoints == 0;
-    if (m_db.engine() == Engine::Postgres && outermost)
-        m_db.exec(QStringLiteral("BEGIN"));
+    if (outermost)
+        m_db.exec(m_db.engine() == Engine::Postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     else
         m_db.exec(QStringLiteral("SAVEPOINT ") + m_name);
     ++m_db.m_savepoints;
@@ -610,7 +625,7 @@ Savepoint::~Savepoint()
         return;
     --m_db.m_savepoints;
     try {
-        if (m_db.engine() == Engine::Postgres && m_db.m_savepoints == 0) {
+        if (m_db.m_savepoints == 0) {
             m_db.exec(QStringLiteral("ROLLBACK"));
         } else {
             m_db.exec(QStringLiteral("ROLLBACK TO ") + m_name);
@@ -624,8 +639,7 @@ Savepoint::~Savepoint()
 void Savepoint::release()
 {
     const bool outermost = m_db.m_savepoints == 1;
-    m_db.exec(m_db.engine() == Engine::Postgres && outermost ? QStringLiteral("COMMIT")
-                                                             : QStringLiteral("RELEASE ") + m_name);
+    m_db.exec(outermost ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + m_name);
     --m_db.m_savepoints;
     m_done = true;
 }

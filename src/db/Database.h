@@ -114,6 +114,16 @@ public:
     // number follows the highest one there is. SQLite does that by itself.
     void continueNumbering(const QString &table);
 
+    // The transaction just begun reads one state of the data throughout, whatever
+    // other stations commit meanwhile (SQLite's write lock gives that already).
+    // Must come before the transaction's first statement.
+    void readOneState();
+
+    // Until the open transaction ends, no other station generates or ranks the
+    // list: on the server a second one waits for it (and is refused after the
+    // lock timeout); SQLite lets one station write the file at a time anyway.
+    void lockList(int kat, int klasse);
+
     // Whether a transaction or savepoint is open on this connection.
     bool inTransaction() const;
 

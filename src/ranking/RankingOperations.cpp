@@ -45,6 +45,7 @@ void RankingOperations::cleanUp(int maxPosition)
 int RankingOperations::rankAndRenumber(const SortSettings &sort, int reselect)
 {
     db::Savepoint transaction(m_list.database(), QStringLiteral("rank_and_renumber"));
+    m_list.database().lockList(m_list.key().kat, m_list.key().klasse);
     // The list is read afresh, so the ranks follow the current order (also right after a move).
     const QList<Position> ordered = m_list.positions(sort);
     const QStringList ranks = competitionRanks(ordered);
@@ -108,6 +109,7 @@ bool RankingOperations::sameRanks(const SortSettings &sort)
         return false;
     const auto wait = m_list.op().waitCursor();
     db::Savepoint transaction(m_list.database(), QStringLiteral("same_ranks"));
+    m_list.database().lockList(m_list.key().kat, m_list.key().klasse);
     const QList<Position> ordered = m_list.positions(sort);
     const QList<std::optional<QString>> filled = ranking::sameRanks(ordered);
     for (qsizetype i = 0; i < ordered.size(); ++i) {
@@ -129,6 +131,7 @@ int RankingOperations::moveToEndOfRank(const SortSettings &sort, int position, b
         return -1;
     const auto wait = m_list.op().waitCursor();
     db::Savepoint transaction(m_list.database(), QStringLiteral("move_row"));
+    m_list.database().lockList(m_list.key().kat, m_list.key().klasse);
     const int target = m_list.maxPosition() + 1;
     m_runner.run({QStringLiteral("UPDATE RANGPOS SET RANGPOS_NR = ?"), QStringLiteral("WHERE KLASSE_NR = ?"),
                   QStringLiteral("AND KAT_NR = ?"), QStringLiteral("AND RANGPOS_NR = ?")},
@@ -154,6 +157,7 @@ bool RankingOperations::distributeAwards(const SortSettings &sort, const QString
     }
     const auto wait = m_list.op().waitCursor();
     db::Savepoint transaction(m_list.database(), QStringLiteral("awards"));
+    m_list.database().lockList(m_list.key().kat, m_list.key().klasse);
     const QList<Position> ordered = m_list.positions(sort);
     const qsizetype awarded = awardedRows(ordered, awardLimit(ordered.size(), q, mode));
     for (qsizetype i = 0; i < awarded; ++i) {
@@ -220,6 +224,7 @@ bool RankingOperations::totals(PointsTotal total, int decimals, bool blocks)
         return false;
     }
     db::Savepoint transaction(m_list.database(), QStringLiteral("totals"));
+    m_list.database().lockList(m_list.key().kat, m_list.key().klasse);
     for (const Total &t : found) {
         QStringList lines = {
             QStringLiteral("UPDATE %1 SET PUNKTE = ?").arg(blocks ? table("DETAILBLOCK") : table("RANGPOS")),
