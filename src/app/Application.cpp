@@ -154,6 +154,7 @@ void Application::connectCommands(db::Database &db)
     main.setCommand(Command::Snapshots, [&db, &op, &main] { windows::SnapshotDialog(db, op, &main).exec(); });
     main.setCommand(Command::PublishResults, [this, &op] { publishResults(op); });
     connectResultsSite(db);
+    connectOtherStations(db);
     main.setCommand(Command::QueryEditor, [this] {
         m_queryEditor->fillTables();
         m_queryEditor->exec();
@@ -186,6 +187,21 @@ void Application::publishResults(Operator &op)
     op.report(QStringLiteral("Ergebnisse in %1 geschrieben; sie werden nach jeder Änderung einer Rangliste "
                              "nachgeführt")
                   .arg(QDir::toNativeSeparators(directory->trimmed())));
+}
+
+void Application::connectOtherStations(db::Database &db)
+{
+    // What other stations commit shows in the open windows; a burst of their
+    // changes (an import) is shown once, shortly after it.
+    m_othersTimer.setSingleShot(true);
+    m_othersTimer.setInterval(500);
+    QObject::connect(&m_othersTimer, &QTimer::timeout, [this] {
+        if (m_participantSelection)
+            m_participantSelection->showOthersChanges();
+        if (m_rankingEditor)
+            m_rankingEditor->showOthersChanges();
+    });
+    db.watchOtherStations([this] { m_othersTimer.start(); });
 }
 
 void Application::connectResultsSite(db::Database &db)

@@ -65,6 +65,7 @@ private:
     void publishResults(Operator &op);
     // Rewrites the pages of changed lists when the directory setting names one.
     void connectResultsSite(db::Database &db);
+    void connectOtherStations(db::Database &db);
     reports::ResultsSite resultsSite(db::Database &db, const QString &directory) const;
 
     AppPaths m_paths;
@@ -76,6 +77,7 @@ private:
     std::unique_ptr<AboutBox> m_aboutBox;
     std::unique_ptr<ranking::RankingListModels> m_rankingModels;
     std::unique_ptr<windows::RankingListEditor> m_rankingEditor;
+    QTimer m_othersTimer;  // shows other stations' changes
     std::unique_ptr<windows::QueryEditorWindow> m_queryEditor;
     std::unique_ptr<capture::ParticipantData> m_participantData;
     std::unique_ptr<capture::FormulaParser> m_formulaParser;

@@ -31,6 +31,7 @@ public:
     // Participants with status 1 of the category: PKT_VAL desc, RANG, AUSZEICHNUNG_ID (as text); read in portions.
     QSqlQueryModel *ordered() const { return m_ordered.get(); }
 
+    db::Database &database() const { return m_db; }
     void refreshCategories();
     void showCategory(int kat);
     void refreshOrdered(int kat);

@@ -8,6 +8,7 @@
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -282,6 +283,34 @@ void Database::continueNumbering(const QString &table)
                         "FROM %1")
              .arg(table.toLower(), column.toLower()),
          {});
+}
+
+bool Database::watchOtherStations(std::function<void()> changed)
+{
+    if (engine() != Engine::Postgres)
+        return false;
+    QSqlDriver *driver = connection().driver();
+    const QString channel = QString::fromLatin1(kChangeChannel);
+    if (!driver->subscribedToNotifications().contains(channel) && !driver->subscribeToNotification(channel))
+        return false;
+    QObject::disconnect(driver, &QSqlDriver::notification, nullptr, nullptr);
+    QObject::connect(
+        driver, &QSqlDriver::notification, driver,
+        [changed = std::move(changed)](const QString &, QSqlDriver::NotificationSource source, const QVariant &) {
+            if (source == QSqlDriver::OtherSource && changed)
+                changed();
+        });
+    return true;
+}
+
+bool Database::othersCommitted()
+{
+    if (engine() == Engine::Postgres)
+        return false;
+    const qint64 version = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    const bool changed = m_dataVersion >= 0 && version != m_dataVersion;
+    m_dataVersion = version;
+    return changed;
 }
 
 void Database::readOneState()

@@ -124,6 +124,15 @@ public:
     // lock timeout); SQLite lets one station write the file at a time anyway.
     void lockList(int kat, int klasse);
 
+    // On the server: `changed` runs (from the event loop) whenever another
+    // station committed a change. Nothing on SQLite, where a window refreshes
+    // when it is activated instead. Returns whether the server will tell.
+    bool watchOtherStations(std::function<void()> changed);
+
+    // On SQLite: whether another connection committed a change since the last
+    // call (the first call says no). Always no on the server, which tells by itself.
+    bool othersCommitted();
+
     // Whether a transaction or savepoint is open on this connection.
     bool inTransaction() const;
 
@@ -140,7 +149,9 @@ private:
     QString m_filePath;
     ServerSettings m_server;
     QString m_localDirectory;
-    int m_savepoints = 0;  // open savepoints, on PostgreSQL the outermost being the transaction
+    int m_savepoints = 0;
+    qint64 m_dataVersion = -1;  // SQLite's data_version at the last othersCommitted()  // open savepoints, on
+                                // PostgreSQL the outermost being the transaction
     QString m_connectionName;
     std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_prepared;
     QHash<QString, QSqlQuery> m_selects;

@@ -417,9 +417,11 @@ void DatabaseSetup::ensureRules(Database &db)
         while (q.next())
             present.insert(q.value(0).toString());
         for (const TableDef &table : tableDefs()) {
-            const QStringList sql = ruleTriggerSqlPostgres(table);
-            if (present.contains(table.name + QStringLiteral("_TEXT_RULES")))
-                continue;
+            QStringList sql;
+            if (!present.contains(table.name + QStringLiteral("_TEXT_RULES")))
+                sql += ruleTriggerSqlPostgres(table);
+            if (!present.contains(table.name + QStringLiteral("_NOTICE")))
+                sql += changeNoticeSqlPostgres(table);
             for (const QString &statement : sql)
                 db.exec(statement);
         }

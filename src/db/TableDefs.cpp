@@ -391,7 +391,19 @@ QStringList createTableSqlPostgres(const TableDef &table)
                    .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), index.name, table.name,
                         index.fields.join(u','));
     }
-    return sql + ruleTriggerSqlPostgres(table);
+    return sql + ruleTriggerSqlPostgres(table) + changeNoticeSqlPostgres(table);
+}
+
+QStringList changeNoticeSqlPostgres(const TableDef &table)
+{
+    const QString name = table.name + QStringLiteral("_NOTICE");
+    return {QStringLiteral("CREATE OR REPLACE FUNCTION RANQUILL_NOTICE() RETURNS trigger LANGUAGE plpgsql AS $$\n"
+                           "BEGIN\n  PERFORM pg_notify('%1', TG_TABLE_NAME);\n  RETURN NULL;\nEND\n$$")
+                .arg(kChangeChannel),
+            QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(name, table.name),
+            QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH STATEMENT EXECUTE "
+                           "FUNCTION RANQUILL_NOTICE()")
+                .arg(name, table.name)};
 }
 
 }  // namespace rq::db

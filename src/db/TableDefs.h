@@ -82,6 +82,11 @@ QList<TriggerDef> ruleTriggers(const TableDef &table);
 QStringList createTableSqlPostgres(const TableDef &table);
 // The trigger function and trigger of createTableSqlPostgres, replacing those there are.
 QStringList ruleTriggerSqlPostgres(const TableDef &table);
+// The channel on which the server tells every station that another one
+// changed data, and the statement trigger of createTableSqlPostgres that does
+// it (once per statement; the server sends at commit, once per table).
+inline constexpr const char *kChangeChannel = "ranquill_changed";
+QStringList changeNoticeSqlPostgres(const TableDef &table);
 // The type the server reports for a field (information_schema.columns.data_type).
 QString postgresType(FieldType type);
 

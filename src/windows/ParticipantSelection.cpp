@@ -6,6 +6,7 @@
 #include "common/IniFile.h"
 #include "common/Numbers.h"
 #include "common/Operator.h"
+#include "db/Database.h"
 #include "widgets/GeometryKeeper.h"
 #include "widgets/GridColumns.h"
 #include "windows/ResultEntryWindow.h"
@@ -385,6 +386,32 @@ void ParticipantSelection::showEvent(QShowEvent *event)
     m_data.refreshCategories();
     selectCategoryRow(0);
     QDialog::showEvent(event);
+}
+
+void ParticipantSelection::showOthersChanges()
+{
+    if (!isVisible())
+        return;  // showing it reads everything anyway
+    const int kat = currentCategory();
+    if (kat < 0)
+        return;
+    const int startNr = currentStartNr();
+    m_data.showCategory(kat);
+    m_data.database().othersCommitted();  // what is shown now is the current state
+    if (startNr >= 0) {
+        const int row = m_data.personRow(QString::number(startNr));
+        if (row >= 0)
+            selectPersonRow(row);
+    }
+    if (m_tabs->currentIndex() == ConversionTab)
+        m_data.refreshOrdered(kat);
+}
+
+void ParticipantSelection::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_data.database().othersCommitted())
+        showOthersChanges();
+    QDialog::changeEvent(event);
 }
 
 void ParticipantSelection::selectCategoryRow(int row)

@@ -63,9 +63,15 @@ public:
     void setConvertAction(std::function<void(int kat)> action);
     void selectCategoryRow(int row);
     void selectPersonRow(int row);
+    // Another station changed data: the participants of the current category
+    // (with their status) and the conversion list are read again, the
+    // current participant stays current.
+    void showOthersChanges();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // On a database file, coming back to the window shows what changed meanwhile.
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -807,6 +807,33 @@ void RankingListEditor::reopenOrderedList()
     m_models.refreshOrdered(sortSettings());
 }
 
+void RankingListEditor::showOthersChanges()
+{
+    if (!isVisible() || m_models.hasPendingChanges())
+        return;  // the operator's own edit comes first
+    m_models.refreshLists();
+    m_models.database().othersCommitted();  // what is shown now is the current state
+    reselectListRow();
+    for (const Level level : {Level::Title, Level::Position, Level::Block, Level::Detail}) {
+        LinkedTableModel *model = m_models.model(level);
+        if (!model || model->filter().isEmpty())
+            continue;
+        const int row = grid(level)->currentIndex().row();
+        model->select();
+        while (row >= model->rowCount() && model->canFetchMore())
+            model->fetchMore();
+        if (row >= 0 && row < model->rowCount())
+            grid(level)->selectRow(row);
+    }
+}
+
+void RankingListEditor::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_models.database().othersCommitted())
+        showOthersChanges();
+    QDialog::changeEvent(event);
+}
+
 void RankingListEditor::reselectListRow()
 {
     m_restoringRow = true;

@@ -67,9 +67,15 @@ public:
     void postRow();
     void cancelRow();
 
+    // Another station changed data: the list of lists and, unless the operator
+    // has an edit pending, the grids are read again.
+    void showOthersChanges();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
+    // On a database file, coming back to the window shows what changed meanwhile.
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
