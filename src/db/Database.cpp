@@ -140,8 +140,8 @@ void Database::openServer()
     if (!db.open())
         throwFailure(db.lastError(), QString());
     try {
-        // Texts sort and compare by code point, as in the SQLite file; a station
-        // waits at most 10 s for another's lock before its operation is refused.
+        // A station waits at most 10 s for another's lock (a list being
+        // generated, a participant being saved) before its operation is refused.
         exec(QStringLiteral("SET lock_timeout = '10s'"));
         exec(QStringLiteral("SET client_min_messages = warning"));
     } catch (...) {

@@ -442,7 +442,7 @@ void DatabaseSetup::ensureRules(Database &db)
 QStringList DatabaseSetup::constraintListing(Database &db, const TableDef &table)
 {
     if (db.engine() == Engine::Postgres)
-        return {};  // the server lists its rules itself (\\d in psql)
+        return {};  // the server lists its rules itself (psql's "\d TABLE")
     QList<std::pair<ForeignKey, bool>> rules;  // rule, table is its dependent
     for (const ForeignKey &key : foreignKeysOf(db, table.name))
         rules.append({key, true});
