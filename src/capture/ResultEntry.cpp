@@ -42,8 +42,8 @@ ResultEntry::ResultEntry(db::Database &db, Operator &op, IniFile &ini, FormulaPa
 ResultEntry::StoredState ResultEntry::storedState(bool lock)
 {
     // Locked until the saving transaction ends, so that no other station
-    // writes between this look and the save (SQLite locks the whole file
-    // at the first write instead, and refuses a save that read an older state).
+    // writes between this look and the save (on SQLite the transaction holds
+    // the file's write lock from its start instead).
     const QString forUpdate = lock && m_db.engine() == db::Engine::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
     StoredState state;
     m_db.forEachRow(QStringLiteral("SELECT ZUSATZ1, STATUS_ID, AUSZEICHNUNG_ID, RANG, NAME, JAHRGANG, VORNAME, "
