@@ -1,4 +1,4 @@
-# Sourced by test.sh and the benchmark's callers: a throw-away PostgreSQL
+# Sourced by test.sh: a throw-away PostgreSQL
 # cluster in a temporary directory, reachable only on a Unix socket there, run
 # as an unprivileged user (the system's "postgres" when started by root).
 #
