@@ -3,7 +3,7 @@
 // What every fuzz target shares: the Qt application object the SQL drivers
 // need, a quiet operator, and one database in memory with the program's
 // tables, whose changes each input rolls back.
-#include "common/Operator.h"
+#include "common/QuietOperator.h"
 #include "db/Database.h"
 
 #include <QByteArray>
@@ -16,16 +16,8 @@
 namespace rq::fuzz {
 
 // Answers every question with Ignore (or its first button) and shows nothing.
-class QuietOperator : public Operator
+class QuietOperator : public rq::QuietOperator
 {
-public:
-    void showMessage(MessageKind, const QString &) override { }
-    std::optional<QString> chooseOpenFile(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> askText(const QString &, const QString &, const QString &) override { return std::nullopt; }
-    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
-
 protected:
     Button question(const QString &, const QList<Button> &buttons, MessageKind, Button) override
     {

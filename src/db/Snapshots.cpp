@@ -83,18 +83,36 @@ void copyRows(Database &from, Database &to)
     }
 }
 
-// A snapshot of a server's database: a database file of the program with the same rows.
+// A snapshot of a server's database: a database file of the program with the
+// same rows, written under a passing name and renamed once complete, so that a
+// half-written file is never listed as a snapshot.
 void writeSnapshotFile(Database &db, const QString &path)
 {
-    Database file(path);
-    file.open();
-    Savepoint transaction(file, QStringLiteral("snapshot"));
-    for (const TableDef &table : tableDefs()) {
-        for (const QString &sql : createTableSql(table))
-            file.exec(sql);
+    const QString passing = path + QStringLiteral(".part");
+    const auto removePassing = [&passing] {
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(passing + QLatin1String(suffix));
+    };
+    removePassing();
+    try {
+        Database file(passing);
+        file.open();
+        Savepoint transaction(file, QStringLiteral("snapshot"));
+        for (const TableDef &table : tableDefs()) {
+            for (const QString &sql : createTableSql(table))
+                file.exec(sql);
+        }
+        copyRows(db, file);
+        transaction.release();
+        file.exec(QStringLiteral("PRAGMA journal_mode = DELETE"));  // the whole file in one piece
+    } catch (...) {
+        removePassing();
+        throw;
     }
-    copyRows(db, file);
-    transaction.release();
+    if (!QFile::rename(passing, path)) {
+        removePassing();
+        throw EngineError(QStringLiteral("%1 kann nicht in %2 umbenannt werden").arg(passing, path), QString());
+    }
 }
 
 }  // namespace

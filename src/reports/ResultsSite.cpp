@@ -2,7 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/IniFile.h"
-#include "common/Operator.h"
+#include "common/QuietOperator.h"
 #include "common/SafeFile.h"
 #include "db/Database.h"
 #include "reports/ReportDispatch.h"
@@ -15,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMap>
 #include <QSqlQuery>
 #include <QVarLengthArray>
 
@@ -33,21 +32,9 @@ const QString kListsJson = QStringLiteral("lists.json");
 const QString kStylesheet = QStringLiteral("ranquill.css");
 constexpr double kPrintWidth = 698 * kListUnit;  // mm: the width the ranking lists are drawn in
 
-// The site is written alongside other work: it asks nothing and shows nothing.
-// What a report would say (an unknown layout, a list without positions) the page says itself.
-class QuietOperator : public Operator
-{
-public:
-    void showMessage(MessageKind, const QString &) override { }
-    std::optional<QString> chooseOpenFile(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QStringList> chooseOpenFiles(const FileDialogRequest &) override { return std::nullopt; }
-    std::optional<QString> askText(const QString &, const QString &, const QString &) override { return std::nullopt; }
-    std::unique_ptr<WaitCursor> waitCursor() override { return std::make_unique<WaitCursor>(); }
-
-protected:
-    Button question(const QString &, const QList<Button> &, MessageKind, Button enter) override { return enter; }
-};
+// The site is written alongside other work with a QuietOperator: it asks
+// nothing and shows nothing. What a report would say (an unknown layout, a list
+// without positions) the page says itself.
 
 QString html(const QString &text)
 {
